@@ -1,0 +1,54 @@
+// Window handles and the layout refresh. Both refresh routines are harmless while handles are null,
+// as they are when WM_SIZE arrives during the main window's creation.
+#include "window_state.h"
+
+#include "../config/settings_controls.h"
+
+HWND MainWindow;
+HINSTANCE ProgramInstance;
+HWND SettingLabels[SettingCount];
+HWND ButtonTable[20];
+WNDPROC ListClassProc;
+WNDPROC ButtonClassProc;
+
+const ControlPlace LabelPlaces[SettingCount] = {
+    {111, 8, 96, 16}, {218, 8, 96, 16}, {418, 8, 96, 16}, {5, 8, 96, 16}, {318, 8, 96, 16}, {518, 8, 96, 16}};
+const ControlPlace ListPlaces[SettingCount] = {
+    {126, 26, 64, 256}, {235, 26, 64, 256}, {435, 26, 64, 256}, {10, 26, 84, 256}, {335, 26, 64, 256}, {530, 26, 74, 256}};
+const ControlPlace ButtonPlaces[2] = {{128, 120, 134, 48}, {387, 120, 134, 48}};
+
+// No SWP_NOZORDER: each moved control is raised to the top of its siblings.
+const UINT MoveFlags = SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
+
+static void PlaceAndShow(HWND control, const ControlPlace& place, int width, int height) {
+  if (!control) return;
+  SetWindowPos(control, HWND_TOP, place.X, place.Y, width, height, MoveFlags);
+  ShowWindow(control, SW_SHOW);
+}
+
+static void PlaceButtons() {
+  for (int i = 0; i < 2; ++i) PlaceAndShow(ButtonTable[i], ButtonPlaces[i], 0, 0);
+}
+
+void LayoutControls() {
+  for (int i = 0; i < SettingCount; ++i) {
+    if (SettingLabels[i]) {
+      InvalidateRect(SettingLabels[i], 0, FALSE);
+      SetWindowPos(SettingLabels[i], HWND_TOP, LabelPlaces[i].X, LabelPlaces[i].Y, LabelPlaces[i].Width,
+                   LabelPlaces[i].Height, MoveFlags);
+    }
+    if (ListTable[i])
+      SetWindowPos(ListTable[i], HWND_TOP, ListPlaces[i].X, ListPlaces[i].Y, ListPlaces[i].Width,
+                   ListPlaces[i].Height, MoveFlags);
+  }
+  for (int i = 0; i < SettingCount; ++i)
+    if (ListTable[i]) ShowWindow(ListTable[i], SW_SHOW);
+  for (int i = 0; i < SettingCount; ++i)
+    if (SettingLabels[i]) ShowWindow(SettingLabels[i], SW_SHOW);
+  PlaceButtons();
+}
+
+void LayoutButtons() {
+  if (MainWindow) InvalidateRect(MainWindow, 0, TRUE);
+  PlaceButtons();
+}

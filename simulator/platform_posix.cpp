@@ -1,0 +1,20 @@
+// The simulator's side on the host, for the window-free tests: settings from the environment.
+#include <stdlib.h>
+#include <string.h>
+#include <time.h>
+
+#include "simulated_device.h"
+
+bool ReadSimulatorSetting(const char* name, char* value, size_t size) {
+  const char* text = getenv(name);
+  if (!text || strlen(text) >= size) return false;
+  strcpy(value, text);
+  return true;
+}
+
+void DefaultMemoryPath(char* path, size_t size) { strncpy(path, "TAVRIKX.mem", size - 1), path[size - 1] = 0; }
+
+void SleepMilliseconds(int ms) {
+  timespec delay = {ms / 1000, (ms % 1000) * 1000000L};
+  nanosleep(&delay, 0);
+}

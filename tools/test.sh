@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Sets everything up, builds every preset and runs every test. Exit status 0 only when all pass.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+bash tools/bootstrap.sh || exit 1
+source tools/wine-env.sh
+ensure_wine_prefix
+start_display || exit 1
+trap stop_display EXIT
+wineserver -p  # one server for the whole run: Wine starts fast after the first program
+wine wineboot >/dev/null 2>&1  # start its services now, away from CTest's pipes
+
+presets=(native win32 win64)
+passed=0 failed=0 status=0
+for preset in "${presets[@]}"; do
+  echo "=== $preset"
+  if ! cmake --preset "$preset" >"out/configure-$preset.log" 2>&1; then
+    cat "out/configure-$preset.log"; status=1; failed=$((failed + 1)); continue
+  fi
+  if ! cmake --build --preset "$preset" 2>&1 | tail -n 40 | grep -v '^\[' ; then :; fi
+  if [ "${PIPESTATUS[0]}" != 0 ]; then status=1; failed=$((failed + 1)); continue; fi
+  ctest --preset "$preset" 2>&1 | tee "out/ctest-$preset.log"
+  [ "${PIPESTATUS[0]}" = 0 ] || status=1
+  summary=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "out/ctest-$preset.log" | tail -n 1)
+  total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$summary")
+  bad=$(sed -E 's/.*passed, ([0-9]+) tests? failed.*/\1/' <<<"$summary")
+  passed=$((passed + ${total:-0} - ${bad:-0})) failed=$((failed + ${bad:-1}))
+done
+echo "all presets: $passed passed, $failed failed"
+exit $status

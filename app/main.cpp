@@ -1,7 +1,8 @@
-// Entry point of the TAVRIK-9 Configuration Utility.
+// Entry point of the TAVRIK-9 Configuration Utility; the command line is not used.
 #include <windows.h>
 
+#include "startup.h"
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int showCommand) {
-  (void)instance, (void)previousInstance, (void)showCommand;
-  return 0;
+  return RunUtility(instance, previousInstance, showCommand);
 }

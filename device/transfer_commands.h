@@ -4,13 +4,14 @@
 
 // The progress dialog of the running transfer; null when none runs.
 extern HWND ProgressDialog;
+// Set while a transfer command runs, from its progress dialog to its outcome message: the window
+// stays live, so commands can arrive, and none may start a second transfer inside this one.
+extern bool TransferInProgress;
+// Exit or the close box arrived during the transfer: closing is asked for once it has ended.
+extern bool CloseAfterTransfer;
 
 void SaveToDevice();
 void ReadFromDevice();
-// True from the moment a transfer opens its progress dialog until its outcome has been reported.
-bool TransferRunning();
-// Exit or the close box during a transfer: carried out, guard included, once the transfer has ended.
-void RequestCloseAfterTransfer();
 
 void PauseWithMessages(int ms);
 void ShowReadProgress(int configPercent, int dataPercent);

@@ -13,11 +13,13 @@ dist="$repo_root/out/win32/dist"
 echo "program: $dist/TAVRIK9.exe (the simulated device keeps its memory in $dist/TAVRIKX.mem)"
 
 if [ -n "${DISPLAY:-}" ]; then
+  set_wine_window_management Y
   exec wine "$dist/TAVRIK9.exe"
 fi
 
 start_display
 trap stop_display EXIT
+set_wine_window_management N
 screenshot="$repo_root/out/screenshot.png"
 wine "$dist/TAVRIK9.exe" >/dev/null 2>&1 &
 program=$!

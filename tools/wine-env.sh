@@ -16,6 +16,19 @@ ensure_wine_prefix() {
   fi
 }
 
+# Drives T: labelled "TAVRIK9" and U: labelled "tavrik9", for the end-to-end test of the CD advisory.
+# Wine reads the drives and their .windows-label files when the prefix's first process starts: call
+# this before wineserver -p.
+prepare_label_drives() {
+  local entry letter
+  for entry in t:TAVRIK9 u:tavrik9; do
+    letter=${entry%%:*}
+    mkdir -p "$WINEPREFIX/label-drives/$letter/sub"
+    printf '%s\n' "${entry#*:}" >"$WINEPREFIX/label-drives/$letter/.windows-label"
+    ln -sfn "../label-drives/$letter" "$WINEPREFIX/dosdevices/$letter:"
+  done
+}
+
 # Starts Xvfb when no display is set; the caller stops it with stop_display.
 started_xvfb_pid=
 start_display() {
@@ -36,4 +49,11 @@ start_display() {
 stop_display() {
   wineserver -k 2>/dev/null || true
   if [ -n "$started_xvfb_pid" ]; then kill "$started_xvfb_pid" 2>/dev/null || true; wait "$started_xvfb_pid" 2>/dev/null || true; fi
+}
+
+# Y or N. Wine hands its windows to the X window manager ("managed") and, when one is hidden, waits
+# up to 2 s for the manager to confirm. Xvfb runs without a window manager, so there the windows
+# are left unmanaged; on a desktop the manager draws their frames.
+set_wine_window_management() {
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d "$1" /f >/dev/null 2>&1
 }

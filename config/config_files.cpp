@@ -56,6 +56,7 @@ static bool CanReplace(const char* path) {
 static bool WriteBlock(const char* path, const ConfigBlock& block) {
   FILE* file = fopen(path, "wbS");
   if (!file) return false;
+  setvbuf(file, 0, _IONBF, 0);  // one write of the block itself, no stream buffer to allocate
   bool written = fwrite(block.Bytes, 1, sizeof block.Bytes, file) == sizeof block.Bytes;
   if (fclose(file) != 0) written = false;
   return written;
@@ -83,6 +84,7 @@ static bool WriteConfigFile(const char* path, WORD nameOffset, const ConfigBlock
 static FileReadResult ReadConfigFile(const char* path, ConfigBlock& block) {
   FILE* file = fopen(path, "rbS");
   if (!file) return FileNotReadable;
+  setvbuf(file, 0, _IONBF, 0);
   uint8_t bytes[ConfigBlockSize];
   size_t count = fread(bytes, 1, sizeof bytes, file);
   bool failed = ferror(file) != 0;
@@ -128,17 +130,13 @@ void OpenConfigFile() {
   PrepareFileDialog(dialog, "Open File", OpenDialogFlags);
   if (!GetOpenFileNameA(&dialog)) return;
   ConfigBlock block;
-  switch (ReadConfigFile(CurrentFileName, block)) {
-    case FileNotReadable:
-      ShowError("Error opening the file");
-      return;
-    case FileNotConfiguration:
-      ShowError("Invalid configuration file");
-      return;
-    case FileRead:
-      break;
+  FileReadResult read = ReadConfigFile(CurrentFileName, block);
+  if (read == FileNotReadable) {
+    ShowError("Error opening the file");
+    return;
   }
-  if (!ApplySettingsToControls(block)) {
+  // A refused file changes nothing: not the lists, SettingsState, ModifiedFlag nor the layout.
+  if (read == FileNotConfiguration || !ApplySettingsToControls(block)) {
     ShowError("Invalid configuration file");
     return;
   }

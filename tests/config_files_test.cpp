@@ -20,9 +20,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Closing each box and dialog would otherwise wait for a window manager that is not there.
-const bool Unmanaged = RunWithUnmanagedWindowsUnderWine();
-
 const char GuardText[] = "The current configuration has changed.\nDo you want to save the changes?";
 const UINT GuardType = MB_YESNOCANCEL | MB_ICONQUESTION;
 const UINT ErrorType = MB_OK | MB_ICONERROR;

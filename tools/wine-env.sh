@@ -12,6 +12,7 @@ ensure_wine_prefix() {
     mkdir -p "$WINEPREFIX"
     echo "wine: creating prefix $WINEPREFIX"
     wineboot -i >/dev/null 2>&1 || true
+    set_wine_window_management N
     wineserver -w
   fi
 }

@@ -193,49 +193,6 @@ void PressKey(HWND window, UINT virtualKey) {
   SendMessageA(window, WM_KEYUP, virtualKey, down | 0xC0000000);
 }
 
-bool RunWithUnmanagedWindowsUnderWine() {
-  const char* const marker = "UI_AUTOMATION_UNMANAGED";
-  char value[4];
-  if (!GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") ||
-      GetEnvironmentVariableA(marker, value, sizeof value))
-    return false;
-  char program[MAX_PATH] = "";
-  GetModuleFileNameA(nullptr, program, sizeof program);
-  const char* name = strrchr(program, '\\') ? strrchr(program, '\\') + 1 : program;
-  const std::string appKey = std::string("Software\\Wine\\AppDefaults\\") + name;
-  const std::string driverKey = appKey + "\\X11 Driver";
-  HKEY key;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, driverKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr))
-    return false;
-  RegSetValueExA(key, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
-  RegCloseKey(key);
-
-  SetEnvironmentVariableA(marker, "1");
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
-  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-  std::string commandLine = GetCommandLineA();
-  PROCESS_INFORMATION child;
-  bool started = CreateProcessA(program, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &child);
-  DWORD exitCode = 1;
-  if (started) {
-    WaitForSingleObject(child.hProcess, INFINITE);
-    GetExitCodeProcess(child.hProcess, &exitCode);
-    CloseHandle(child.hThread);
-    CloseHandle(child.hProcess);
-  }
-  RegDeleteKeyA(HKEY_CURRENT_USER, driverKey.c_str());
-  RegDeleteKeyA(HKEY_CURRENT_USER, appKey.c_str());  // only when nothing else is kept there
-  if (!started) {
-    SetEnvironmentVariableA(marker, nullptr);
-    return false;
-  }
-  ExitProcess(exitCode);
-}
-
 CurrentDirectoryKeeper::CurrentDirectoryKeeper() {
   saved_[0] = 0;
   GetCurrentDirectoryA(sizeof saved_, saved_);

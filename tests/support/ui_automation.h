@@ -18,11 +18,15 @@
 // was seen and what was expected. An unexpected window is cancelled. A watchdog cancels any window the
 // script has met that is still open after the watchdog time, and fails the test. The destructor
 // removes the hook and the timer on every path and fails the test for each expectation left unused.
+// A dialog with a file-name control (0x47c or 0x480) is a file dialog; one with the text control
+// 0xFFFF and nothing but a box's controls (text, icon, standard buttons) is a message box; any other
+// dialog (an About box) is matched by Dialog() on its caption.
 //
 // Under Wine the file dialogs are the Explorer-style ones even without OFN_EXPLORER: the name field
 // is an Edit inside the ComboBoxEx with id 0x47c (cmb13), and given a full path the dialog opens its
 // folder and shows only the file name. The Save dialog's replace prompt is a message box owned by the
-// dialog: expect it with OwnerRule::FileDialog().
+// dialog, MB_YESNO | MB_ICONEXCLAMATION, worded by Wine 8 "File already exists.\nDo you want to replace
+// it?" (Windows names the file): expect it with BoxContaining("already exists", ..., OwnerRule::FileDialog()).
 #pragma once
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -40,17 +44,6 @@ bool FlushEvents(int ms = 100);
 // the key's scan code): no accelerators, no keyboard state. VK_DOWN on a drop-down list selects the next
 // item and notifies the parent with CBN_SELCHANGE, as a user's key would.
 void PressKey(HWND window, UINT virtualKey);
-
-// Under Wine with no window manager, hiding a managed top-level window (each message box or dialog
-// as it closes) waits 2 s for a window manager that never answers. Wine's X11 driver can be told to
-// leave a program's windows unmanaged, but it reads that setting while the program's DLLs start,
-// before any code of the test runs. So, under Wine, this routine sets the option for this program's
-// file name, runs the program again with the same command line and standard handles, removes the
-// option and ends this process with the child's exit code. In the child, on Windows, or if anything
-// fails, it returns and the tests run here. Use it once per test program, at static initialisation:
-//   static const bool unmanaged = RunWithUnmanagedWindowsUnderWine();
-// Tests of frames, focus or activation that depend on a window manager's part should not use it.
-bool RunWithUnmanagedWindowsUnderWine();
 
 // Restores the current directory on destruction: file dialogs without OFN_NOCHANGEDIR change it.
 class CurrentDirectoryKeeper {
@@ -99,8 +92,8 @@ class UiScript {
   // A message box with exactly this text and type (buttons | icon; MB_OK | MB_ICONERROR, say), owned
   // as the rule says; the script answers with the command `answer` (IDOK, IDYES, IDNO, IDCANCEL...).
   UiScript& Box(const std::string& text, UINT type, int answer, OwnerRule owner);
-  // The same, checking only that the text contains `part` (for texts built by the system, such as the
-  // replace prompt "<name> already exists.\nDo you want to replace it?").
+  // The same, checking only that the text contains `part`: for texts the system words, such as the
+  // Save dialog's replace prompt.
   UiScript& BoxContaining(const std::string& part, UINT type, int answer, OwnerRule owner);
   // A file dialog with this caption: the script types `name` (best an absolute path) into the name
   // field and presses OK.
@@ -117,8 +110,9 @@ class UiScript {
   UiScript& Captioned(const std::string& caption);
   // File dialogs: the name field's text when the dialog appears (only the file name under Wine).
   UiScript& Offering(const std::string& shownName);
-  // Runs `check` with the window's handle when the window is activated, before it is answered: the
-  // place to look at the program's state while the modal window is up.
+  // Runs `check` with the window's handle once the window is up, just before the script answers it
+  // (for a file dialog, before the name is typed): the place to look at the program's state, or to
+  // change it, while the modal window is open.
   UiScript& WhileShown(std::function<void(HWND)> check);
 
   // Dialogs with this caption are neither expected nor touched (a modeless progress dialog, say).

@@ -5,11 +5,14 @@
 #
 # usage: e2e_test.sh PROBE_EXE PROGRAM_EXE OUTPUT_DIR
 #   PROGRAM_EXE has the simulated TAVRIKX.dll beside it; OUTPUT_DIR keeps the screenshot.
-#   E2E_WINEPREFIX, when set, is used instead of the build's shared prefix.
+#   E2E_WINEPREFIX, when set, is used instead of the build's shared prefix; E2E_CASES, when set, names
+#   the cases to run (e.g. "tab_order screenshot").
 #
 # Without a window manager X keeps its focus on the pointer's window, and Wine hands a key that any of
 # its windows receives to the window that has the focus in Windows' terms. So the pointer is kept over
 # one of the program's windows while keys are typed, as a person's mouse rests on the window they type in.
+# Every step waits for what it expects with a timeout. (In a prefix whose windows are managed, with no
+# window manager running, Wine waits 2 s for each window it hides: every closed box costs that much.)
 set -uo pipefail
 
 if [ $# -ne 3 ]; then
@@ -18,7 +21,7 @@ if [ $# -ne 3 ]; then
 fi
 probe_exe=$(realpath "$1")
 program_exe=$(realpath "$2")
-output_dir=$3
+output_dir=$(realpath -m "$3")
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 source "$here/../../tools/wine-env.sh"
@@ -36,7 +39,10 @@ for tool in xdotool convert import; do
 done
 
 mkdir -p "$output_dir"
+rm -rf "$output_dir"/failed-*
 work=$(mktemp -d "${TMPDIR:-/tmp}/tavrik9-e2e.XXXXXX")
+# started_xvfb_pid comes from wine-env.sh: set when start_display started Xvfb above.
+# shellcheck disable=SC2154
 trap 'stop_program; rm -rf "$work"; [ -n "$started_xvfb_pid" ] && stop_display' EXIT
 
 title="TAVRIK-9 Configuration Utility"
@@ -109,13 +115,14 @@ stop_program() {
   fi
 }
 
-# Client origin and size of the main window on screen.
+# Client origin of the main window on screen; the client area is 625 by 220 from the start.
 client_x=0 client_y=0
 read_client_origin() {
-  local rect
+  local rect width height
   rect=$(probe rect) || true
-  read -r client_x client_y _ _ <<<"$rect"
-  [[ "$client_x" =~ ^-?[0-9]+$ && "$client_y" =~ ^-?[0-9]+$ ]] || fail "main window's client origin" "$rect" "x y w h"
+  read -r client_x client_y width height <<<"$rect"
+  [[ "$client_x" =~ ^-?[0-9]+$ && "$client_y" =~ ^-?[0-9]+$ ]] || { fail "main window's client origin" "$rect" "x y w h"; return 1; }
+  expect "main window's client size" "$width $height" "625 220"
 }
 
 # Rests the pointer on the main window's background, below the lists and above the buttons.
@@ -132,13 +139,15 @@ click_client() {
 # the focus.
 click_list() {
   click_client "$2" 36
-  probe wait-focus "$1" 3000 >/dev/null || fail "focus after a click on $1" "$(probe focus)" "$1"
+  probe wait-focus "$1" 3000 >/dev/null || { fail "focus after a click on $1" "$(probe focus)" "$1"; return 1; }
+  last_focus=$1
 }
 
 # click_background: a click on the main window's background gives the window itself the focus.
 click_background() {
   click_client 300 90
-  probe wait-focus MainWindow 3000 >/dev/null || fail "focus after a click on the background" "$(probe focus)" MainWindow
+  probe wait-focus MainWindow 3000 >/dev/null || { fail "focus after a click on the background" "$(probe focus)" MainWindow; return 1; }
+  last_focus=MainWindow
 }
 
 # Rests the pointer on the program's dialog with this caption (the main window may be hidden).
@@ -154,13 +163,19 @@ hover_dialog() {
 start_ready() {
   start_program "$@"
   local state
-  state=$(probe wait-main 15000) || { fail "main window" "$state" "visible"; return 1; }
+  if ! state=$(probe wait-main 15000); then
+    local windows
+    windows=$(probe windows)
+    fail "main window" "$state (visible windows: ${windows//$'\n'/ | })" "visible"
+    return 1
+  fi
   read_client_origin || return 1
   hover_background
   local foreground
   foreground=$(probe foreground)
   [ "$foreground" == MainWindow ] ||
     { fail "foreground window before typing (keys cannot reach the program)" "$foreground" MainWindow; return 1; }
+  last_focus=$(probe focus)
 }
 
 # key KEYS...: real key presses through XTEST, sent to whatever has the focus.
@@ -169,10 +184,16 @@ key() {
 }
 
 # focus_after KEY EXPECTED: presses KEY and waits for the focus to reach EXPECTED.
+last_focus=
 focus_after() {
   local got
   key "$1"
-  got=$(probe wait-focus "$2" 3000) || fail "focus after $1" "$got" "$2"
+  if got=$(probe wait-focus "$2" 3000); then
+    last_focus=$got
+    return 0
+  fi
+  [ "$got" == "$last_focus" ] && got="$got (unchanged: did the key reach the program?)"
+  fail "focus after $1" "$got" "$2"
 }
 
 # box_answer EXPECTED_LINE KEY: waits for the box, compares it, answers it with KEY, waits for it to go.
@@ -201,9 +222,21 @@ windows_are() {
   expect "visible windows" "${got//$'\n'/ | }" "${expected//$'\n'/ | }"
 }
 
-# close_and_expect_exit: Alt+F4 closes the window; the program must end with 0.
+# wait_windows_are MS EXPECTED...: as windows_are, allowing MS for windows on their way out.
+wait_windows_are() {
+  local deadline=$(($(date +%s%3N) + $1))
+  shift
+  until windows_are "$@"; do
+    [ "$(date +%s%3N)" -ge "$deadline" ] && return 1
+    sleep 0.1
+  done
+  failure=
+}
+
+# close_and_expect_exit: Alt+F4 closes the window; the program must end with 0. The click first gives
+# the window itself the focus: Wine's drop-down list swallows the Alt+F4 key-down when it has the focus.
 close_and_expect_exit() {
-  hover_background
+  click_background || return 1
   key alt+F4
   wait_exit 10000
   expect "exit code after Alt+F4" "$exit_code" 0
@@ -308,33 +341,39 @@ case_shortcut_keys() {
   click_background || return 1
   key ctrl+o
   dialog_escape "Open File" || return 1
-  local before
+  # Ctrl+N without changes shows nothing: the Save dialog of the Ctrl+S typed after it must be the only
+  # window that comes up (a question would have taken the Ctrl+S into its own loop). Ctrl+S itself
+  # saves to a file and does not touch the device.
+  local before got
   before=$(grep -c . "$case_dir/device.log")
-  key ctrl+s
-  dialog_escape "Save File" || return 1
-  expect "device log lines after Ctrl+S" "$(grep -c . "$case_dir/device.log")" "$before" || return 1
-  # Nothing to show for Ctrl+N without changes: the Save dialog of the Ctrl+S typed after it must be
-  # the only window that comes up (a question would have taken the Ctrl+S into its own loop).
   key ctrl+n ctrl+s
-  local got
   got=$(probe wait-dialog "Save File" 10000) || { fail "window after Ctrl+N, Ctrl+S" "$(probe windows)" "the Save File dialog"; return 1; }
-  windows_are "${got%% icon=*} icon=no buttons=OK,CANCEL" "$main_line" || return 1
+  windows_are "$got" "$main_line" || return 1
   key Escape
   probe wait-gone "Save File" 5000 >/dev/null || { fail "Save File after Escape" "open" gone; return 1; }
+  expect "device log lines after Ctrl+S" "$(grep -c . "$case_dir/device.log")" "$before" || return 1
   click_background || return 1
   focus_after Tab BaudRateList || return 1
   key Down
-  got=$(probe wait-lists "BaudRate=3 DataBits=1 StopBits=0 Mode=0 Parity=0 Handshake=0" 3000) ||
-    { fail "lists after Down" "$got" "BaudRate=3 ..."; return 1; }
-  # Ctrl+Shift+N is no command: the Save dialog of the Ctrl+S after it comes up, and no question.
-  key ctrl+shift+n ctrl+s
-  got=$(probe wait-dialog "Save File" 10000) || { fail "window after Ctrl+Shift+N, Ctrl+S" "$(probe windows)" "the Save File dialog"; return 1; }
-  windows_are "${got%% icon=*} icon=no buttons=OK,CANCEL" "$main_line" || return 1
+  local next_baud_rate="BaudRate=3 DataBits=1 StopBits=0 Mode=0 Parity=0 Handshake=0"
+  got=$(probe wait-lists "$next_baud_rate" 3000) || { fail "lists after Down" "$got" "$next_baud_rate"; return 1; }
+  # Ctrl+Shift+N and Ctrl+Alt+O are no commands: the Save dialog of the Ctrl+S after them comes up,
+  # and neither a question nor the Open dialog before it.
+  key ctrl+shift+n ctrl+alt+o ctrl+s
+  got=$(probe wait-dialog "Save File" 10000) ||
+    { fail "window after Ctrl+Shift+N, Ctrl+Alt+O, Ctrl+S" "$(probe windows)" "the Save File dialog"; return 1; }
+  windows_are "$got" "$main_line" || return 1
   key Escape
   probe wait-gone "Save File" 5000 >/dev/null || { fail "Save File after Escape" "open" gone; return 1; }
-  expect "lists after Ctrl+Shift+N" "$(probe lists)" "BaudRate=3 DataBits=1 StopBits=0 Mode=0 Parity=0 Handshake=0" || return 1
-  key ctrl+n
-  box_answer "$question_box" n || return 1
+  expect "lists after Ctrl+Shift+N" "$(probe lists)" "$next_baud_rate" || return 1
+  # The letters are matched as keys: Ctrl+N asks with Caps Lock on as well. (Without --clearmodifiers,
+  # which would turn Caps Lock off for the keystroke.)
+  xdotool key Caps_Lock ctrl+n
+  got=$(probe wait-dialog "$title" 10000)
+  xdotool key Caps_Lock
+  expect "message box after Ctrl+N with Caps Lock on" "$got" "$question_box" || return 1
+  key n
+  probe wait-gone "$title" 5000 >/dev/null || { fail "question after n" "open" gone; return 1; }
   got=$(probe wait-lists "$defaults" 3000) || { fail "lists after Ctrl+N, No" "$got" "$defaults"; return 1; }
   close_and_expect_exit
 }
@@ -396,8 +435,44 @@ region_colours() {
 
 screenshot="$output_dir/e2e-screenshot.png"
 
+# pixels_at X Y [X Y]...: the screenshot's colours at those points of the client area, one a line.
+pixels_at() {
+  local format=
+  while [ $# -ge 2 ]; do
+    format+="%[pixel:p{$((client_x + $1)),$((client_y + $2))}]\n"
+    shift 2
+  done
+  convert "$screenshot" -format "$format" info: 2>/dev/null
+}
+
+# check_edges: empty output when each list and button has its left, right and top edge exactly where
+# the layout puts it: the pixel on the edge is drawn, the one just outside is background.
+check_edges() {
+  local name x y w h mid_x mid_y background pixels
+  background=$(pixels_at 300 90)
+  # A closed list is as tall as its font makes it: its middle row is taken 10 pixels below its top.
+  while read -r name x y w h; do
+    mid_x=$((x + w / 2)) mid_y=$((y + h / 2))
+    mapfile -t pixels < <(pixels_at $((x - 1)) $mid_y "$x" $mid_y $((x + w - 1)) $mid_y $((x + w)) $mid_y \
+      $mid_x $((y - 1)) $mid_x "$y")
+    [ "${pixels[0]}" == "$background" ] && [ "${pixels[3]}" == "$background" ] && [ "${pixels[4]}" == "$background" ] &&
+      [ "${pixels[1]}" != "$background" ] && [ "${pixels[2]}" != "$background" ] && [ "${pixels[5]}" != "$background" ] ||
+      echo "$name edges at x $x..$((x + w - 1)), top $y: outside ${pixels[0]} ${pixels[3]} ${pixels[4]}, on the edge ${pixels[1]} ${pixels[2]} ${pixels[5]}, background $background"
+  done <<'EOF'
+ModeList 10 26 84 20
+BaudRateList 126 26 64 20
+DataBitsList 235 26 64 20
+ParityList 335 26 64 20
+StopBitsList 435 26 64 20
+HandshakeList 530 26 74 20
+SaveToButton 128 120 134 48
+ReadFromButton 387 120 134 48
+EOF
+}
+
 # check_screenshot: empty output when every control is drawn at its place and the gaps are plain.
 check_screenshot() {
+  check_edges
   local name x y w h colours
   # Labels, lists (their closed field) and buttons at their places: more than one colour each.
   while read -r name x y w h; do
@@ -432,6 +507,7 @@ EOF
 }
 
 case_screenshot() {
+  note="screenshot: $screenshot"
   start_ready || return 1
   # Out of the picture, and off every control.
   xdotool mousemove 1000 740
@@ -444,7 +520,6 @@ case_screenshot() {
     [ "$(date +%s)" -ge "$deadline" ] && { fail "screenshot $screenshot" "${problems//$'\n'/; }" "controls drawn, gaps plain"; return 1; }
     sleep 0.2
   done
-  echo "     screenshot: $screenshot"
   close_and_expect_exit
 }
 
@@ -455,8 +530,10 @@ drive_dir=
 label_drive() {
   local link="$WINEPREFIX/dosdevices/$1:" got
   drive_dir=$(readlink -f "$link" 2>/dev/null)
-  [ -n "$drive_dir" ] && [ -d "$drive_dir" ] ||
-    { fail "drive $1: (tools/wine-env.sh prepare_label_drives must run before the wineserver starts)" "no $link" "a folder"; return 1; }
+  if [ -z "$drive_dir" ] || [ ! -d "$drive_dir" ]; then
+    fail "drive $1: (tools/wine-env.sh prepare_label_drives must run before the wineserver starts)" "no $link" "a folder"
+    return 1
+  fi
   got=$(cd "$drive_dir" && probe volume)
   [ "$got" == "$2" ] ||
     fail "root of $1: as Wine sees it (Wine reads labels when the prefix's wineserver starts: prepare_label_drives must run before it)" "$got" "$2"
@@ -475,6 +552,35 @@ case_cd_advisory_labelled_root() {
   read_client_origin || return 1
   windows_are "$main_line" || return 1
   close_and_expect_exit
+}
+
+# From T:\ without a device: the warning, then the error, and never the main window.
+case_cd_advisory_without_device() {
+  label_drive t 'cwd="T:\\" label="TAVRIK9"' || return 1
+  absent=1
+  wine "$probe_exe" watch-main 20000 >"$case_dir/watch.out" 2>/dev/null &
+  local watcher=$!
+  start_program "$drive_dir"
+  advisory_without_device_steps
+  local status=$?
+  [ $status -eq 0 ] || kill "$watcher" 2>/dev/null
+  wait "$watcher"
+  [ $status -eq 0 ] || return 1
+  expect "main window during the run" "$(tr -d '\r' <"$case_dir/watch.out")" "main-visible=never"
+}
+
+advisory_without_device_steps() {
+  local got
+  got=$(probe wait-dialog "$title" 15000)
+  expect "first box" "$got" "$warning_box" || return 1
+  hover_dialog "$title" || return 1
+  key Return
+  got=$(probe wait-window "$no_device_box" 15000) || { fail "second box" "$got" "$no_device_box"; return 1; }
+  wait_windows_are 5000 "$no_device_box" || return 1
+  hover_dialog "$title" || return 1
+  key Return
+  wait_exit 10000
+  expect "exit code after OK" "$exit_code" 0
 }
 
 case_cd_advisory_subfolder() {
@@ -500,11 +606,13 @@ run_case() {
   local name=$1
   case_dir="$work/$name"
   mkdir -p "$case_dir"
-  failure= absent=0
+  failure='' absent=0 note=''
   local started leftover
   started=$(date +%s%3N)
   leftover=$(probe main-state)
-  if [ "$leftover" != none ]; then
+  if ! declare -F "$name" >/dev/null; then
+    fail "case" "$name" "one of the case_ routines of $0"
+  elif [ "$leftover" != none ]; then
     fail "another run of $program_exe before the case" "$leftover main window" "none"
   else
     "$name"
@@ -520,21 +628,21 @@ run_case() {
     passed=$((passed + 1))
   else
     echo "FAIL ${name#case_} $took: $failure"
-    [ -s "$case_dir/device.log" ] && echo "     device log: $(wc -l <"$case_dir/device.log") lines"
+    # The simulated device's memory and log, and what Wine printed, for a look afterwards.
+    rm -rf "$output_dir/failed-${name#case_}"
+    cp -r "$case_dir" "$output_dir/failed-${name#case_}" && note="${note:+$note; }kept: $output_dir/failed-${name#case_}"
     failed=$((failed + 1))
   fi
+  [ -n "$note" ] && echo "     $note"
+  return 0
 }
 
-run_case case_start_without_device
-run_case case_tab_order
-run_case case_enter_on_save_to
-run_case case_shortcut_keys
-run_case case_alt_f_x_exits
-run_case case_save_to_read_from_round_trip
-run_case case_screenshot
-run_case case_cd_advisory_labelled_root
-run_case case_cd_advisory_subfolder
-run_case case_cd_advisory_lower_case_label
+# E2E_CASES, when set, names the cases to run (without the case_ prefix).
+for name in ${E2E_CASES:-start_without_device tab_order enter_on_save_to shortcut_keys alt_f_x_exits
+  save_to_read_from_round_trip screenshot cd_advisory_labelled_root cd_advisory_without_device
+  cd_advisory_subfolder cd_advisory_lower_case_label}; do
+  run_case "case_$name"
+done
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

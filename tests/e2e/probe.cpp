@@ -15,14 +15,21 @@
 //   probe volume                     this process's current directory and the volume label it reports
 //   probe wait-main MS               until the main window is visible and its thread takes messages
 //   probe wait-dialog CAPTION MS     until a visible dialog of the program has this caption; prints it
+//   probe wait-window LINE MS        until a visible window of the program is described by LINE (as
+//                                    `windows` prints it); on a timeout prints all of them
 //   probe wait-gone CAPTION MS       until no visible dialog of the program has this caption
 //   probe wait-menu MS               until one of the program's pop-up menus is open
 //   probe wait-focus NAME MS         until `focus` answers NAME
 //   probe wait-lists TEXT MS         until `lists` answers TEXT
 //   probe watch-main MS              from before the program starts until it ends: was the main window
 //                                    ever visible ("main-visible=never" or "main-visible=seen")
+//
+// Across processes Wine 8 answers GetGUIThreadInfo, WM_GETTEXT, CB_GETCURSEL and STM_GETICON (a handle,
+// good only for "there is an icon"); the lists are read by index because CB_GETLBTEXT returns one
+// character there.
 #include <windows.h>
 
+#include <ctype.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -368,6 +375,26 @@ int WaitDialog(const std::string& caption, int timeoutMs) {
   }
 }
 
+// Until one of the program's visible windows is described by exactly this line.
+int WaitWindow(const std::string& line, int timeoutMs) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    std::vector<std::string> lines = WindowsAnswer();
+    for (const std::string& seen : lines)
+      if (seen == line) {
+        printf("%s\n", seen.c_str());
+        return 0;
+      }
+    if (static_cast<int>(GetTickCount() - start) >= timeoutMs) {
+      std::string all;
+      for (const std::string& seen : lines) all += (all.empty() ? "" : " | ") + seen;
+      printf("%s\n", all.empty() ? "no windows" : all.c_str());
+      return 1;
+    }
+    Sleep(PollMs);
+  }
+}
+
 int WaitGone(const std::string& caption, int timeoutMs) {
   DWORD start = GetTickCount();
   while (FindDialog(caption)) {
@@ -389,11 +416,6 @@ int WaitMenu(int timeoutMs) {
         printf("menu\n");
         return 0;
       }
-    // Wine's pop-up menus may belong to no process of ours: any visible menu window counts then.
-    if (HWND menu = FindWindowA(MenuClass, nullptr); menu && IsWindowVisible(menu)) {
-      printf("menu\n");
-      return 0;
-    }
     if (static_cast<int>(GetTickCount() - start) >= timeoutMs) {
       printf("timeout: no menu open\n");
       return 1;
@@ -432,7 +454,8 @@ int WatchMain(int timeoutMs) {
 int Usage() {
   fprintf(stderr,
           "usage: probe focus|foreground|lists|windows|rect|main-state|volume | place CAPTION\n"
-          "       probe wait-main MS | wait-dialog CAPTION MS | wait-gone CAPTION MS | wait-menu MS\n"
+          "       probe wait-main MS | wait-dialog CAPTION MS | wait-window LINE MS | wait-gone CAPTION MS\n"
+          "       probe wait-menu MS\n"
           "       probe wait-focus NAME MS | wait-lists TEXT MS | watch-main MS\n");
   return 2;
 }
@@ -457,6 +480,7 @@ int main(int argc, char** argv) {
   }
   if (command == "wait-main" && argc == 3) return WaitMain(number(2));
   if (command == "wait-dialog" && argc == 4) return WaitDialog(argv[2], number(3));
+  if (command == "wait-window" && argc == 4) return WaitWindow(argv[2], number(3));
   if (command == "wait-gone" && argc == 4) return WaitGone(argv[2], number(3));
   if (command == "wait-menu" && argc == 3) return WaitMenu(number(2));
   if (command == "wait-focus" && argc == 4) return WaitFor(argv[2], number(3), FocusAnswer);

@@ -9,11 +9,11 @@ struct Candidates {
 };
 
 // Walks the grid up to the first candidate above the target, or to the last one.
-Candidates WalkGrid(int target, int (*clientSize)(int), OuterSizeFunction outerSize) {
+Candidates WalkGrid(int target, int (*clientSize)(int), int frame) {
   Candidates found = {0, 0, false};
   for (int step = FirstGridStep; step <= LastGridStep; ++step) {
     if (step > FirstGridStep) found.Lower = found.Upper, found.HasLower = true;
-    found.Upper = outerSize(clientSize(step));
+    found.Upper = clientSize(step) + frame;
     if (found.Upper > target) break;
   }
   return found;
@@ -21,14 +21,14 @@ Candidates WalkGrid(int target, int (*clientSize)(int), OuterSizeFunction outerS
 
 }  // namespace
 
-void SnapWindowRect(SnapRect& rect, int edge, OuterSizeFunction outerWidth, OuterSizeFunction outerHeight) {
+void SnapWindowRect(SnapRect& rect, int edge, FrameSize frame) {
   int targetWidth = rect.Right - rect.Left;
-  Candidates widths = WalkGrid(targetWidth, GridClientWidth, outerWidth);
+  Candidates widths = WalkGrid(targetWidth, GridClientWidth, frame.Width);
   bool takeUpper = !widths.HasLower || widths.Upper - targetWidth <= targetWidth - widths.Lower;
   int width = takeUpper ? widths.Upper : widths.Lower;
 
   int targetHeight = rect.Bottom - rect.Top;
-  Candidates heights = WalkGrid(targetHeight, GridClientHeight, outerHeight);
+  Candidates heights = WalkGrid(targetHeight, GridClientHeight, frame.Height);
   takeUpper = !heights.HasLower || heights.Upper - targetHeight < targetHeight - heights.Lower;
   int height = takeUpper ? heights.Upper : heights.Lower;
 

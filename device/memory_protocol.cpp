@@ -61,10 +61,11 @@ int ReadConfigFromDevice(ConfigBlock& block, ProgressReporter report) {
   return result;
 }
 
-int WriteConfigToDevice(const ConfigBlock& block, ProgressReporter report) {
+int WriteConfigToDevice(const ConfigBlock& block, ProgressReporter report, IdleRoutine idle) {
   HidDeviceHandle device;
   if (!OpenDevice(&device)) return DeviceNotFound;
   int result = WriteDeviceByte(&device, ControlCellAddress, ControlCellWriting) == 0 ? DeviceOk : DeviceTransferError;
+  if (result == DeviceOk && idle) idle();
   for (size_t i = 0; i < DeviceConfigSize && result == DeviceOk; ++i) {
     if (WriteDeviceByte(&device, static_cast<int>(i), block.Bytes[i]) != 0)
       result = DeviceTransferError;

@@ -15,6 +15,8 @@ const uint8_t ControlCellWriting = 0, ControlCellDone = 72;
 
 // Called after each of the 32 data bytes: the configuration percentage (always 100) and the data percentage.
 typedef void (*ProgressReporter)(int configPercent, int dataPercent);
+// Called after the control cell's first write, which no progress report follows.
+typedef void (*IdleRoutine)();
 
 // Opens and closes the device once: DeviceOk when one is attached, DeviceNotFound otherwise.
 int CheckDevicePresence();
@@ -32,4 +34,4 @@ int WriteDeviceByte(HidDeviceHandle* device, int address, uint8_t value);
 int ReadConfigFromDevice(ConfigBlock& block, ProgressReporter report);
 // Sends bytes 0..31, framed by 0 and then 72 in the control cell. A failed exchange ends the
 // connection at once (no 72 is written): DeviceTransferError.
-int WriteConfigToDevice(const ConfigBlock& block, ProgressReporter report);
+int WriteConfigToDevice(const ConfigBlock& block, ProgressReporter report, IdleRoutine idle = 0);

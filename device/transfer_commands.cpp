@@ -41,12 +41,17 @@ void PauseWithMessages(int ms) {
   }
 }
 
+// Handles every pending message and returns as soon as the queue is empty.
+static void DrainMessages() {
+  MSG message;
+  while (PeekMessageA(&message, 0, 0, 0, PM_REMOVE)) RouteTransferMessage(message);
+}
+
 static void ShowProgress(const char* format, int configPercent, int dataPercent) {
   char text[96];
   wsprintfA(text, format, configPercent, dataPercent);
   SetWindowTextA(GetDlgItem(ProgressDialog, IDC_PROGRESS_TEXT), text);
-  MSG message;
-  while (PeekMessageA(&message, 0, 0, 0, PM_REMOVE)) RouteTransferMessage(message);
+  DrainMessages();
 }
 
 void ShowReadProgress(int configPercent, int dataPercent) {
@@ -60,7 +65,6 @@ void ShowWriteProgress(int configPercent, int dataPercent) {
 INT_PTR CALLBACK ProgressDialogProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
 
 static void OpenProgressDialog(int templateId) {
-  TransferInProgress = true;
   ProgressDialog = CreateDialogParamA(ProgramInstance, MAKEINTRESOURCEA(templateId), MainWindow,
                                       ProgressDialogProc, 0);
   ShowWindow(ProgressDialog, SW_SHOW);
@@ -95,10 +99,11 @@ static void ShowUnknownError(int result) {
 
 void SaveToDevice() {
   if (TransferInProgress) return;
+  TransferInProgress = true;
   ConfigBlock block;
   CollectSettingsFromControls(block);
   OpenProgressDialog(IDD_WRITE_PROGRESS);
-  int result = WriteConfigToDevice(block, ShowWriteProgress);
+  int result = WriteConfigToDevice(block, ShowWriteProgress, DrainMessages);
   CloseProgressDialog();
   switch (result) {
     case DeviceOk: ShowMessage("The configuration was successfully saved to the TAVRIK-9", MB_OK); break;
@@ -110,7 +115,13 @@ void SaveToDevice() {
 }
 
 void ReadFromDevice() {
-  if (TransferInProgress || QuerySaveChanges() == GuardAbandon) return;
+  if (TransferInProgress) return;
+  // Marked before the question: an Exit queued behind the click must wait for the whole command.
+  TransferInProgress = true;
+  if (QuerySaveChanges() == GuardAbandon) {
+    EndTransfer();
+    return;
+  }
   ConfigBlock block;
   OpenProgressDialog(IDD_READ_PROGRESS);
   int result = ReadConfigFromDevice(block, ShowReadProgress);

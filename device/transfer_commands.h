@@ -4,8 +4,9 @@
 
 // The progress dialog of the running transfer; null when none runs.
 extern HWND ProgressDialog;
-// Set while a transfer command runs, from its progress dialog to its outcome message: the window
-// stays live, so commands can arrive, and none may start a second transfer inside this one.
+// Set while a transfer command runs, from its first step (Read From's unsaved-changes question) to
+// its outcome message: the window stays live, so commands can arrive, and none may start a second
+// transfer, or destroy the window, inside this one.
 extern bool TransferInProgress;
 // Exit or the close box arrived during the transfer: closing is asked for once it has ended.
 extern bool CloseAfterTransfer;

@@ -240,6 +240,19 @@ TEST_F(TransferCommands, ExitOrCloseDuringATransferEndsTheProgramAfterIt) {
   }
 }
 
+TEST_F(TransferCommands, AnExitQueuedBehindReadFromWaitsForItsQuestionAndTransfer) {
+  PickNextItem(ListTable[ModeSetting]);
+  PostCommand(IDM_EXIT);
+  TransferScript script;
+  script.Box(Guard, GuardType, IDNO, OwnerRule::Window(MainWindow));
+  script.Box(Read, MB_OK, IDOK, OwnerRule::Window(MainWindow));
+  SendMessageA(ReadFromButton, BM_CLICK, 0, 0);
+  EXPECT_EQ(32u, device.Exchanges().size());
+  EXPECT_TRUE(IsWindow(MainWindow)) << "not closed inside the question";
+  EXPECT_TRUE(FlushEvents(200)) << "closed after the transfer, with no second question";
+  EXPECT_FALSE(IsWindow(MainWindow));
+}
+
 TEST_F(TransferCommands, ADeferredCloseStillAsksAboutUnsavedChanges) {
   PickNextItem(ListTable[ModeSetting]);
   PostCommand(IDM_EXIT);

@@ -9,17 +9,11 @@
 #include <string.h>
 #include <unistd.h>
 
+#include "block_checks.h"
 #include "memory_protocol.h"
 #include "simulated_device.h"
 
 namespace {
-
-struct CodeRule {
-  size_t Offset;
-  uint8_t ItemCount;
-};
-// Written out again here, independent of the tables under test.
-const CodeRule CodeRules[SettingCount] = {{17, 6}, {21, 2}, {19, 2}, {16, 3}, {18, 3}, {20, 2}};
 
 const int NoFault = 0, DeviceAbsent = 34, FaultChoices = 35;
 
@@ -27,12 +21,6 @@ char Folder[512], MemoryPath[600];
 unsigned char Memory[SimulatedMemorySize], MemoryAfter[SimulatedMemorySize];
 int ProgressCalls;
 bool ProgressInOrder;
-
-void Require(bool condition) {
-  if (!condition) __builtin_trap();
-}
-
-uint8_t SentinelByte(size_t i) { return static_cast<uint8_t>(0xA5 ^ (i * 37)); }
 
 void RecordProgress(int configPercent, int dataPercent) {
   if (configPercent != 100 || dataPercent != (ProgressCalls + 1) * 100 / 32) ProgressInOrder = false;
@@ -59,12 +47,6 @@ bool MemoryFileUnchanged() {
   return got == sizeof Memory && memcmp(Memory, MemoryAfter, sizeof Memory) == 0;
 }
 
-bool ExpectValid(const uint8_t* cells) {
-  for (const CodeRule& rule : CodeRules)
-    if (cells[rule.Offset] >= rule.ItemCount) return false;
-  return true;
-}
-
 void OrderDevice(int fault) {
   unsetenv("TAVRIKX_SIM_FAIL_AT");
   unsetenv("TAVRIKX_SIM_ABSENT");
@@ -74,23 +56,6 @@ void OrderDevice(int fault) {
     char text[8];
     snprintf(text, sizeof text, "%d", fault);
     setenv("TAVRIKX_SIM_FAIL_AT", text, 1);
-  }
-}
-
-void CheckApplied(const ConfigBlock& block) {
-  SettingCodes settings = SettingsFromBlock(block);
-  for (int i = 0; i < SettingCount; ++i) {
-    Require(GetSettingCode(settings, i) < SettingLists[i].ItemCount);
-    Require(GetSettingCode(settings, i) == block.Bytes[CodeRules[i].Offset]);
-  }
-  ConfigBlock rebuilt;
-  for (size_t i = 0; i < ConfigBlockSize; ++i) rebuilt.Bytes[i] = SentinelByte(i);
-  BuildConfigBlock(settings, rebuilt);
-  for (size_t i = 0; i < ConfigBlockSize; ++i) {
-    uint8_t expected = 0;
-    if (i >= 16 && i <= 21) expected = block.Bytes[i];
-    if (i == 505) expected = 0x4C;
-    Require(rebuilt.Bytes[i] == expected);
   }
 }
 
@@ -120,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   OrderDevice(fault);
 
   ConfigBlock block;
-  for (size_t i = 0; i < ConfigBlockSize; ++i) block.Bytes[i] = SentinelByte(i);
+  FillSentinel(block);
   ProgressCalls = 0;
   ProgressInOrder = true;
   int result = ReadConfigFromDevice(block, RecordProgress);
@@ -142,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Require(ProgressCalls == expectedCalls);
 
   if (result != DeviceOk) {
-    for (size_t i = 0; i < ConfigBlockSize; ++i) Require(block.Bytes[i] == SentinelByte(i));
+    Require(HoldsSentinel(block));
     return 0;
   }
 
@@ -151,7 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   ConfigBlock beforeTest = block;
   bool valid = IsConfigBlockValid(block);
-  Require(valid == ExpectValid(cells));
+  Require(valid == CodesInRange(cells));
   // Refused or applied, judging the block leaves it as it was read.
   Require(memcmp(&beforeTest, &block, sizeof block) == 0);
   if (valid) CheckApplied(block);

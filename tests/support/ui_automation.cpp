@@ -2,7 +2,6 @@
 #include "ui_automation.h"
 
 #include <stdio.h>
-#include <string.h>
 
 #include <algorithm>
 
@@ -10,231 +9,118 @@ namespace {
 
 UiScript* RunningScript;  // the one script whose hook is installed
 
-// Ids of Windows' and Wine's message box controls: the text, the icon (Wine stc1 0x440, Windows 0x14)
-// and the standard buttons.
-const int BoxTextId = 0xFFFF, WineIconId = 0x440, WindowsIconId = 0x14;
-// File name field: cmb13 (Wine's Explorer dialog keeps an Edit inside it), else edt1.
-const int NameComboId = 0x47c, NameEditId = 0x480;
+// A box's text control and icon (Wine's stc1, Windows' 0x14); the file name control: Wine's Explorer
+// dialog keeps an Edit inside cmb13, older dialogs have edt1.
+const int BoxTextId = 0xFFFF, WineIconId = 0x440, WindowsIconId = 0x14, NameComboId = 0x47c, NameEditId = 0x480;
 const DWORD FileDialogSettleMs = 100;  // the Explorer view fills in after activation
 
-std::string ClassOf(HWND window) {
-  char name[64] = "";
-  GetClassNameA(window, name, sizeof name);
-  return name;
-}
-
-std::string TextOf(HWND window) {
-  char text[1024] = "";
-  if (window) GetWindowTextA(window, text, sizeof text);
-  return text;
-}
-
-std::string Quoted(const std::string& text) {
-  std::string quoted = "\"";
-  for (char c : text) quoted += c == '\n' ? std::string("\\n") : std::string(1, c);
-  return quoted + "\"";
-}
-
-std::string Hex(UINT_PTR value) {
+std::string ClassOf(HWND window) { char name[64] = ""; return GetClassNameA(window, name, sizeof name), name; }
+std::string TextOf(HWND window) { char text[1024] = ""; return GetWindowTextA(window, text, sizeof text), text; }
+template <typename T> std::string Hex(T value) {
   char text[24];
-  snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(value));
-  return text;
+  return snprintf(text, sizeof text, "0x%llx", (unsigned long long)(UINT_PTR)value), text;
 }
+std::string Quoted(const std::string& text) { return '"' + text + '"'; }
 
-std::string OwnerText(const OwnerRule& owner) {
-  switch (owner.Rule) {
-    case OwnerRule::ExactOwner: return "owner " + Hex(reinterpret_cast<UINT_PTR>(owner.Owner));
-    case OwnerRule::LastFileDialog: return "owner the last file dialog";
-    default: return "any owner";
-  }
-}
+// By style: a box is not visible yet when it is activated.
+bool HasButton(HWND box, int id) { return GetWindowLongA(GetDlgItem(box, id), GWL_STYLE) & WS_VISIBLE; }
 
-HWND BoxText(HWND box) {
-  HWND text = GetDlgItem(box, BoxTextId);
-  return text ? text : GetDlgItem(box, -1);
-}
+struct BoxControls {
+  unsigned Buttons = 0;  // bit n: visible button n
+  HICON Icon = nullptr;
+  HWND Text = nullptr;
+  bool Foreign = false;  // a control no message box has (an About box's own)
+};
 
-bool IsMessageBoxControl(int id) {
-  return id == BoxTextId || id == -1 || id == WineIconId || id == WindowsIconId || (id >= IDOK && id <= IDCONTINUE);
-}
-
-BOOL CALLBACK CheckBoxControl(HWND child, LPARAM all) {
-  if (!IsMessageBoxControl(GetDlgCtrlID(child))) *reinterpret_cast<bool*>(all) = false;
+BOOL CALLBACK ReadBoxControl(HWND child, LPARAM param) {
+  BoxControls& box = *reinterpret_cast<BoxControls*>(param);
+  const int id = GetDlgCtrlID(child);
+  const LONG style = GetWindowLongA(child, GWL_STYLE);
+  if (id >= IDOK && id <= IDCONTINUE) box.Buttons |= (style & WS_VISIBLE) ? 1u << id : 0;
+  else if (id == BoxTextId || id == -1) box.Text = child;
+  else box.Foreign = box.Foreign || (id != WineIconId && id != WindowsIconId);
+  if (!box.Icon && ClassOf(child) == "Static" && (style & SS_TYPEMASK) == SS_ICON)
+    box.Icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
   return TRUE;
 }
 
-// A box of MessageBox's own: its text control, and no control a box does not have (the About box
-// has its own ids).
-bool LooksLikeMessageBox(HWND dialog) {
-  if (!BoxText(dialog)) return false;
-  bool onlyBoxControls = true;
-  EnumChildWindows(dialog, CheckBoxControl, reinterpret_cast<LPARAM>(&onlyBoxControls));
-  return onlyBoxControls;
-}
-
-bool IsFileDialog(HWND dialog) { return GetDlgItem(dialog, NameComboId) || GetDlgItem(dialog, NameEditId); }
-
-struct ButtonSet {
-  UINT Type;
-  int Buttons[3];
-};
-const ButtonSet ButtonSets[] = {
-    {MB_OK, {IDOK}},
-    {MB_OKCANCEL, {IDOK, IDCANCEL}},
-    {MB_ABORTRETRYIGNORE, {IDABORT, IDRETRY, IDIGNORE}},
-    {MB_YESNOCANCEL, {IDYES, IDNO, IDCANCEL}},
-    {MB_YESNO, {IDYES, IDNO}},
-    {MB_RETRYCANCEL, {IDRETRY, IDCANCEL}},
-    {MB_CANCELTRYCONTINUE, {IDCANCEL, IDTRYAGAIN, IDCONTINUE}},
-};
-const UINT UnknownButtons = MB_TYPEMASK;
-
-// By style: the box itself is not visible yet when it is activated.
-bool HasButton(HWND box, int id) {
-  HWND button = GetDlgItem(box, id);
-  return button && (GetWindowLongA(button, GWL_STYLE) & WS_VISIBLE);
-}
-
-UINT ButtonsOf(HWND box) {
-  unsigned present = 0;
-  for (int id = IDOK; id <= IDCONTINUE; ++id)
-    if (id != IDCLOSE && id != IDHELP && HasButton(box, id)) present |= 1u << id;
-  UINT type = UnknownButtons;
-  for (const ButtonSet& set : ButtonSets) {
-    unsigned wanted = 0;
-    for (int id : set.Buttons)
-      if (id) wanted |= 1u << id;
-    if (wanted == present) type = set.Type;
-  }
-  return type | (HasButton(box, IDHELP) ? MB_HELP : 0);
-}
-
-BOOL CALLBACK FindIcon(HWND child, LPARAM found) {
-  if (ClassOf(child) != "Static" || (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) return TRUE;
-  HICON icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
-  if (!icon) return TRUE;
-  *reinterpret_cast<HICON*>(found) = icon;
-  return FALSE;
-}
-
-// The box's icon as MB_ICON* bits: the system icons are shared handles, so they compare equal.
-UINT IconOf(HWND box) {
-  HICON icon = nullptr;
-  EnumChildWindows(box, FindIcon, reinterpret_cast<LPARAM>(&icon));
-  if (!icon) return 0;
-  const struct {
-    LPCSTR Name;
-    UINT Type;
-  } icons[] = {{IDI_HAND, MB_ICONHAND},
-               {IDI_QUESTION, MB_ICONQUESTION},
-               {IDI_EXCLAMATION, MB_ICONEXCLAMATION},
-               {IDI_ASTERISK, MB_ICONASTERISK}};
-  for (const auto& known : icons)
-    if (LoadIconA(nullptr, known.Name) == icon) return known.Type;
-  return MB_USERICON;
+// Reads a box of MessageBox's own: its text, and its buttons and icon as MB_* bits (an unknown set of
+// buttons reads as MB_TYPEMASK, an unknown icon as MB_USERICON). Any other dialog is left as it is.
+void ReadMessageBox(HWND dialog, SeenWindow& seen) {
+  BoxControls box;
+  EnumChildWindows(dialog, ReadBoxControl, LPARAM(&box));
+  if (!box.Text || box.Foreign) return;
+  static_assert(MB_CANCELTRYCONTINUE == 6 && IDCONTINUE == 11 && MB_ICONASTERISK == 0x40, "MB_* and ID* values");
+  // The buttons of MB_OK, MB_OKCANCEL ... MB_CANCELTRYCONTINUE, bit n for button n (IDOK 1 ... IDCONTINUE 11),
+  // and MB_ICONHAND ... MB_ICONASTERISK, the system's shared icons that compare equal.
+  const unsigned sets[] = {0x2, 0x6, 0x38, 0xC4, 0xC0, 0x14, 0xC04};
+  const LPCSTR icons[] = {IDI_HAND, IDI_QUESTION, IDI_EXCLAMATION, IDI_ASTERISK};
+  UINT buttons = MB_TYPEMASK, icon = box.Icon ? MB_USERICON : 0;
+  for (UINT i = 0; i < 7; ++i) buttons = sets[i] == box.Buttons ? i : buttons;
+  for (UINT i = 0; i < 4; ++i) icon = LoadIconA(nullptr, icons[i]) == box.Icon ? (i + 1) << 4 : icon;
+  seen.WindowKind = SeenWindow::MessageBox;
+  seen.Type = buttons | icon;
+  seen.Text = TextOf(box.Text);
 }
 
 BOOL CALLBACK FindEdit(HWND child, LPARAM found) {
-  if (ClassOf(child) != "Edit" || !IsWindowEnabled(child)) return TRUE;
-  *reinterpret_cast<HWND*>(found) = child;
-  return FALSE;
+  bool edit = ClassOf(child) == "Edit" && IsWindowEnabled(child);
+  return edit ? *reinterpret_cast<HWND*>(found) = child, FALSE : TRUE;
 }
 
-HWND FirstEditIn(HWND parent) {
-  if (!parent) return nullptr;
-  if (ClassOf(parent) == "Edit") return parent;
-  HWND edit = nullptr;
-  EnumChildWindows(parent, FindEdit, reinterpret_cast<LPARAM>(&edit));
+// The enabled Edit that is, or is inside, the dialog's name control; null until there is one.
+HWND NameField(HWND dialog) {
+  HWND control = GetDlgItem(dialog, NameComboId), edit = nullptr;
+  if (!control) control = GetDlgItem(dialog, NameEditId);
+  if (FindEdit(control, LPARAM(&edit))) EnumChildWindows(control, FindEdit, LPARAM(&edit));
   return edit;
 }
 
-HWND FindNameField(HWND dialog) {
-  HWND edit = FirstEditIn(GetDlgItem(dialog, NameComboId));
-  if (!edit) edit = FirstEditIn(GetDlgItem(dialog, NameEditId));
-  return edit ? edit : FirstEditIn(dialog);
-}
-
-bool IsExtendedKey(UINT key) {
-  switch (key) {
-    case VK_UP: case VK_DOWN: case VK_LEFT: case VK_RIGHT: case VK_HOME: case VK_END:
-    case VK_PRIOR: case VK_NEXT: case VK_INSERT: case VK_DELETE:
-      return true;
-    default:
-      return false;
-  }
+// The first command of Cancel, No and OK that the window has.
+void Cancel(HWND window) {
+  int command = HasButton(window, IDCANCEL) ? IDCANCEL : HasButton(window, IDNO) ? IDNO : IDOK;
+  PostMessageA(window, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
 }
 
 }  // namespace
 
 bool FlushEvents(int ms) {
   bool quit = false;
-  DWORD start = GetTickCount();
-  for (;;) {
-    DWORD elapsed = GetTickCount() - start;
-    if (elapsed >= static_cast<DWORD>(ms)) break;
+  for (DWORD start = GetTickCount(), elapsed; (elapsed = GetTickCount() - start) < DWORD(ms);) {
     if (MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - elapsed, QS_ALLINPUT) == WAIT_TIMEOUT) break;
     MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (message.message == WM_QUIT) {
-        quit = true;
-        continue;
-      }
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
-    }
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+      if (message.message == WM_QUIT) quit = true;
+      else TranslateMessage(&message), DispatchMessageA(&message);
   }
   return quit;
 }
 
-void PressKey(HWND window, UINT virtualKey) {
-  LPARAM down = 1 | (static_cast<LPARAM>(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC)) << 16) |
-                (IsExtendedKey(virtualKey) ? 1 << 24 : 0);
-  SendMessageA(window, WM_KEYDOWN, virtualKey, down);
-  SendMessageA(window, WM_KEYUP, virtualKey, down | 0xC0000000);
-}
-
-CurrentDirectoryKeeper::CurrentDirectoryKeeper() {
-  saved_[0] = 0;
-  GetCurrentDirectoryA(sizeof saved_, saved_);
-}
-
-CurrentDirectoryKeeper::~CurrentDirectoryKeeper() {
-  if (saved_[0]) SetCurrentDirectoryA(saved_);
+void PressKey(HWND window, UINT key) {
+  const bool extended = (key >= VK_PRIOR && key <= VK_DOWN) || key == VK_INSERT || key == VK_DELETE;
+  const LPARAM down = 1 | LPARAM(MapVirtualKeyA(key, MAPVK_VK_TO_VSC)) << 16 | (extended ? 1 << 24 : 0);
+  SendMessageA(window, WM_KEYDOWN, key, down);
+  SendMessageA(window, WM_KEYUP, key, down | 0xC0000000);
 }
 
 std::string SeenWindow::Describe() const {
   static const char* const kinds[] = {"message box", "file dialog", "dialog"};
-  std::string text = std::string(kinds[WindowKind]) + " caption " + Quoted(Caption) + " owner " +
-                     Hex(reinterpret_cast<UINT_PTR>(Owner));
+  std::string text = std::string(kinds[WindowKind]) + " caption " + Quoted(Caption);
   if (WindowKind == MessageBox) text += " text " + Quoted(Text) + " type " + Hex(Type);
   if (WindowKind == FileDialog) text += " name field " + Quoted(Text);
-  return text;
+  return Window ? text + " owner " + Hex(Owner) : text;  // met, not expected
 }
 
 std::string UiScript::Step::Describe() const {
-  switch (WindowKind) {
-    case SeenWindow::MessageBox:
-      return std::string("message box ") + (TextContains ? "containing " : "text ") + Quoted(Text) + " type " +
-             Hex(Type) + (Caption.empty() ? "" : " caption " + Quoted(Caption)) + ", " + OwnerText(Owner);
-    case SeenWindow::FileDialog:
-      return "file dialog caption " + Quoted(Caption) + ", " + OwnerText(Owner) +
-             (CheckOffered ? ", offering " + Quoted(Offered) : "");
-    default:
-      return "dialog caption " + Quoted(Caption) + ", " + OwnerText(Owner);
-  }
+  SeenWindow want = Want;
+  if (want.WindowKind == SeenWindow::FileDialog) want.Text = Offered.value_or("(any)");
+  return want.Describe() + (TextContains ? " (part of the text)" : "");
 }
 
 UiScript::UiScript(DWORD watchdogMs) : watchdogMs_(watchdogMs) {
-  if (RunningScript) {
-    ADD_FAILURE() << "a UiScript is already running on this thread";
-    return;
-  }
-  hook_ = SetWindowsHookExA(WH_CBT, HookProc, nullptr, GetCurrentThreadId());
-  if (!hook_) {
-    ADD_FAILURE() << "SetWindowsHookExA(WH_CBT) failed, error " << GetLastError();
-    return;
-  }
-  RunningScript = this;
+  if (!RunningScript) hook_ = SetWindowsHookExA(WH_CBT, HookProc, nullptr, GetCurrentThreadId());
+  if (hook_) RunningScript = this;
+  else ADD_FAILURE() << (RunningScript ? "a UiScript is already running" : "SetWindowsHookExA(WH_CBT) failed");
 }
 
 UiScript::~UiScript() {
@@ -242,223 +128,111 @@ UiScript::~UiScript() {
   if (timer_) KillTimer(nullptr, timer_);
   UnhookWindowsHookEx(hook_);
   RunningScript = nullptr;
-  for (const Active& active : active_)
-    if (IsWindow(active.Window)) {
-      ADD_FAILURE() << "still open when the script ended: " << seen_[active.SeenIndex].Describe();
-      Cancel(active.Window);
-    }
-  for (size_t i = front_; i < steps_.size(); ++i) ADD_FAILURE() << "expected but never shown: " << steps_[i].Describe();
-}
-
-UiScript::Step& UiScript::Add(SeenWindow::Kind kind, OwnerRule owner) {
-  steps_.emplace_back();
-  steps_.back().WindowKind = kind;
-  steps_.back().Owner = owner;
-  return steps_.back();
-}
-
-UiScript& UiScript::Box(const std::string& text, UINT type, int answer, OwnerRule owner) {
-  Step& step = Add(SeenWindow::MessageBox, owner);
-  step.Text = text;
-  step.Type = type;
-  step.Answer = answer;
-  return *this;
-}
-
-UiScript& UiScript::BoxContaining(const std::string& part, UINT type, int answer, OwnerRule owner) {
-  Box(part, type, answer, owner);
-  steps_.back().TextContains = true;
-  return *this;
-}
-
-UiScript& UiScript::FileDialog(const std::string& caption, OwnerRule owner, const std::string& name) {
-  Step& step = Add(SeenWindow::FileDialog, owner);
-  step.Caption = caption;
-  step.Answer = IDOK;
-  step.TypeName = true;
-  step.Name = name;
-  return *this;
-}
-
-UiScript& UiScript::AcceptFileDialog(const std::string& caption, OwnerRule owner) {
-  Step& step = Add(SeenWindow::FileDialog, owner);
-  step.Caption = caption;
-  step.Answer = IDOK;
-  return *this;
-}
-
-UiScript& UiScript::CancelFileDialog(const std::string& caption, OwnerRule owner) {
-  Add(SeenWindow::FileDialog, owner).Caption = caption;
-  return *this;
-}
-
-UiScript& UiScript::Dialog(const std::string& caption, OwnerRule owner, int command) {
-  Step& step = Add(SeenWindow::OtherDialog, owner);
-  step.Caption = caption;
-  step.Answer = command;
-  return *this;
-}
-
-UiScript& UiScript::Captioned(const std::string& caption) {
-  if (!steps_.empty()) steps_.back().Caption = caption;
-  return *this;
-}
-
-UiScript& UiScript::Offering(const std::string& shownName) {
-  if (!steps_.empty()) {
-    steps_.back().CheckOffered = true;
-    steps_.back().Offered = shownName;
+  for (const Met& met : met_) {
+    if (!met.Open || !IsWindow(met.Window)) continue;
+    ADD_FAILURE() << "still open when the script ended: " << met.Describe();
+    Cancel(met.Window);
   }
-  return *this;
+  for (size_t i = next_; i < steps_.size(); ++i) ADD_FAILURE() << "expected but never shown: " << steps_[i].Describe();
 }
-
-UiScript& UiScript::WhileShown(std::function<void(HWND)> check) {
-  if (!steps_.empty()) steps_.back().Check = std::move(check);
-  return *this;
-}
-
-UiScript& UiScript::Ignore(const std::string& caption) {
-  ignored_.push_back(caption);
-  return *this;
-}
-
-size_t UiScript::Pending() const { return steps_.size() - front_; }
 
 ::testing::AssertionResult UiScript::AllShown() const {
   if (!Pending()) return ::testing::AssertionSuccess();
-  ::testing::AssertionResult result = ::testing::AssertionFailure();
-  result << "expected but not shown:";
-  for (size_t i = front_; i < steps_.size(); ++i) result << "\n  " << steps_[i].Describe();
+  ::testing::AssertionResult result = ::testing::AssertionFailure() << "expected but not shown:";
+  for (size_t i = next_; i < steps_.size(); ++i) result << "\n  " << steps_[i].Describe();
   return result;
 }
 
 LRESULT CALLBACK UiScript::HookProc(int code, WPARAM wParam, LPARAM lParam) {
-  UiScript* script = RunningScript;
-  if (script && code == HCBT_ACTIVATE) script->OnActivate(reinterpret_cast<HWND>(wParam));
-  return CallNextHookEx(script ? script->hook_ : nullptr, code, wParam, lParam);
+  if (RunningScript && code == HCBT_ACTIVATE) RunningScript->OnActivate(reinterpret_cast<HWND>(wParam));
+  return CallNextHookEx(nullptr, code, wParam, lParam);  // the handle is ignored
 }
 
 void CALLBACK UiScript::TimerProc(HWND, UINT, UINT_PTR, DWORD) {
   if (RunningScript) RunningScript->OnTimer();
 }
 
-// Records the window and pairs it with the next expectation; answering waits for the timer, since
-// the window is not ready for input while it is being activated.
+// Checks the window against the next expectation; the answer waits for the timer, since a window is
+// not ready for input while it is being activated.
 void UiScript::OnActivate(HWND window) {
   if (ClassOf(window) != "#32770") return;
-  for (const Active& active : active_)
-    if (active.Window == window) return;  // activated again, say after its own replace prompt
-  SeenWindow seen;
+  for (const Met& met : met_)
+    if (met.Open && met.Window == window) return;  // active again, say after its replace prompt
+  Met seen;
   seen.Window = window;
   seen.Owner = GetWindow(window, GW_OWNER);
   seen.Caption = TextOf(window);
+  seen.Since = GetTickCount();
   if (std::find(ignored_.begin(), ignored_.end(), seen.Caption) != ignored_.end()) return;
-  if (IsFileDialog(window)) {
-    seen.WindowKind = SeenWindow::FileDialog;
-  } else if (LooksLikeMessageBox(window)) {
-    seen.WindowKind = SeenWindow::MessageBox;
-    seen.Text = TextOf(BoxText(window));
-    seen.Type = ButtonsOf(window) | IconOf(window);
-  }
+  if (GetDlgItem(window, NameComboId) || GetDlgItem(window, NameEditId)) seen.WindowKind = SeenWindow::FileDialog;
+  else ReadMessageBox(window, seen);
 
-  Active active;
-  active.Window = window;
-  active.SeenIndex = seen_.size();
-  active.Since = GetTickCount();
-  const Step* step = front_ < steps_.size() ? &steps_[front_] : nullptr;
-  bool kindMatches = step && (step->WindowKind == seen.WindowKind ||
-                              (step->WindowKind == SeenWindow::OtherDialog && seen.WindowKind == SeenWindow::MessageBox &&
-                               step->Caption == seen.Caption));
-  if (kindMatches) {
-    active.StepIndex = static_cast<int>(front_++);
+  const Step* step = next_ < steps_.size() ? &steps_[next_] : nullptr;
+  const SeenWindow& want = step ? step->Want : seen;
+  if (step && (want.WindowKind == seen.WindowKind ||
+               (want.WindowKind == SeenWindow::OtherDialog && want.Caption == seen.Caption))) {
+    seen.StepIndex = int(next_++);
     seen.Expected = true;
-    if (step->WindowKind == SeenWindow::MessageBox) {
-      bool textMatches = step->TextContains ? seen.Text.find(step->Text) != std::string::npos : seen.Text == step->Text;
-      EXPECT_TRUE(textMatches) << "message box text: got " << Quoted(seen.Text) << ", expected "
-                               << (step->TextContains ? "it to contain " : "") << Quoted(step->Text);
-      EXPECT_EQ(Hex(step->Type), Hex(seen.Type)) << "message box type (buttons | icon) of " << Quoted(seen.Text);
+    if (want.WindowKind == SeenWindow::MessageBox) {
+      EXPECT_TRUE(step->TextContains ? seen.Text.find(want.Text) != std::string::npos : seen.Text == want.Text)
+          << "message box text: got " << Quoted(seen.Text) << ", expected "
+          << (step->TextContains ? "it to contain " : "") << Quoted(want.Text);
+      EXPECT_EQ(Hex(want.Type), Hex(seen.Type)) << "message box type (buttons | icon) of " << Quoted(seen.Text);
     }
-    if (!step->Caption.empty()) {
-      EXPECT_EQ(step->Caption, seen.Caption) << "caption of " << seen.Describe();
+    if (!want.Caption.empty()) {
+      EXPECT_EQ(want.Caption, seen.Caption) << "caption of " << seen.Describe();
     }
     if (step->Owner.Rule != OwnerRule::AnyOwner) {
       HWND owner = step->Owner.Rule == OwnerRule::ExactOwner ? step->Owner.Owner : lastFileDialog_;
-      EXPECT_EQ(Hex(reinterpret_cast<UINT_PTR>(owner)), Hex(reinterpret_cast<UINT_PTR>(seen.Owner)))
-          << "owner of " << seen.Describe() << " (expected " << OwnerText(step->Owner) << ")";
+      EXPECT_EQ(Hex(owner), Hex(seen.Owner)) << "owner of " << seen.Describe() << "; expected " << step->Describe();
     }
   } else {
     ADD_FAILURE() << "unexpected " << seen.Describe() << "; expected next: "
                   << (step ? step->Describe() : std::string("no window"));
   }
   if (seen.WindowKind == SeenWindow::FileDialog) lastFileDialog_ = window;
-  seen_.push_back(seen);
-  active_.push_back(active);
+  met_.push_back(seen);
   if (!timer_) timer_ = SetTimer(nullptr, 0, 50, TimerProc);
 }
 
-void UiScript::Cancel(HWND window) {
-  int command = IDCANCEL;
-  if (LooksLikeMessageBox(window) && !HasButton(window, IDCANCEL))
-    command = HasButton(window, IDNO) ? IDNO : IDOK;
-  PostMessageA(window, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
-}
-
-// True once the window has been given its command; a file dialog may first need more time.
-// Works on copies: a check may raise windows of its own, which grow active_ and seen_.
-bool UiScript::Answer(Active active) {
-  const size_t seenIndex = active.SeenIndex;
-  HWND window = active.Window;
-  if (active.StepIndex < 0) {
-    Cancel(window);
-    seen_[seenIndex].Answer = IDCANCEL;
-    return true;
-  }
-  const Step step = steps_[active.StepIndex];
+// True once the window was given its command; a file dialog is tried again on later ticks until its
+// name field is ready. Works on a copy of the step and by index: a check may raise windows of its own.
+bool UiScript::Answer(size_t index) {
+  HWND window = met_[index].Window;
+  if (met_[index].StepIndex < 0) return Cancel(window), met_[index].Answer = IDCANCEL, true;
+  const Step step = steps_[met_[index].StepIndex];
   HWND nameField = nullptr;
-  if (seen_[seenIndex].WindowKind == SeenWindow::FileDialog) {
-    nameField = FindNameField(window);
-    if (!nameField || GetTickCount() - active.Since < FileDialogSettleMs) return false;
-    seen_[seenIndex].Text = TextOf(nameField);
-    if (step.CheckOffered) {
-      EXPECT_EQ(step.Offered, seen_[seenIndex].Text) << "name offered by " << seen_[seenIndex].Describe();
+  if (met_[index].WindowKind == SeenWindow::FileDialog) {
+    nameField = NameField(window);
+    if (!nameField || GetTickCount() - met_[index].Since < FileDialogSettleMs) return false;
+    met_[index].Text = TextOf(nameField);
+    if (step.Offered) {
+      EXPECT_EQ(*step.Offered, met_[index].Text) << "name offered by " << met_[index].Describe();
     }
   }
   if (step.Check) step.Check(window);
   if (!IsWindow(window)) return true;
-  if (nameField && step.TypeName) SetWindowTextA(nameField, step.Name.c_str());
-  PostMessageA(window, WM_COMMAND, MAKEWPARAM(step.Answer, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(window, step.Answer)));
-  seen_[seenIndex].Answer = step.Answer;
-  return true;
+  if (nameField && step.Name) SetWindowTextA(nameField, step.Name->c_str());
+  const int command = step.Want.Answer;
+  PostMessageA(window, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), LPARAM(GetDlgItem(window, command)));
+  return met_[index].Answer = command, true;
 }
 
 void UiScript::OnTimer() {
   if (inTimer_) return;  // a check's own modal loop dispatched the timer again
   inTimer_ = true;
-  for (size_t i = 0; i < active_.size();) {
-    if (!IsWindow(active_[i].Window)) {
-      active_.erase(active_.begin() + static_cast<std::ptrdiff_t>(i));
-      continue;
-    }
-    if (!active_[i].Answered) {
-      bool answered = Answer(active_[i]);
-      active_[i].Answered = answered;
-    }
-    Active& active = active_[i];
-    if (GetTickCount() - active.Since > watchdogMs_ * (active.Cancels + 1)) {
-      if (!active.Cancels)
-        ADD_FAILURE() << "watchdog: still open after " << watchdogMs_ << " ms, cancelled: "
-                      << seen_[active.SeenIndex].Describe();
-      ++active.Cancels;
-      if (active.Cancels > 1) EndDialog(active.Window, IDCANCEL);  // deaf to WM_COMMAND
-      else Cancel(active.Window);
-      active.Answered = true;
-    }
-    ++i;
+  bool anyOpen = false;
+  for (size_t i = 0; i < met_.size(); ++i) {
+    if (!met_[i].Open || !(met_[i].Open = IsWindow(met_[i].Window))) continue;
+    anyOpen = true;
+    if (!met_[i].Answered) met_[i].Answered = Answer(i);
+    Met& met = met_[i];
+    if (GetTickCount() - met.Since <= watchdogMs_ * (met.Cancels + 1)) continue;
+    if (!met.Cancels++) ADD_FAILURE() << "watchdog: open after " << watchdogMs_ << " ms, cancelled: " << met.Describe();
+    if (met.Cancels > 1) EndDialog(met.Window, IDCANCEL);  // deaf to WM_COMMAND
+    else Cancel(met.Window);
+    met.Answered = true;
   }
-  if (active_.empty() && timer_) {
-    KillTimer(nullptr, timer_);
-    timer_ = 0;
-  }
+  if (!anyOpen && timer_) KillTimer(nullptr, timer_), timer_ = 0;
   inTimer_ = false;
 }

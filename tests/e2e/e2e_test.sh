@@ -139,21 +139,21 @@ click_client() {
 # the focus.
 click_list() {
   click_client "$2" 36
-  probe wait-focus "$1" 3000 >/dev/null || { fail "focus after a click on $1" "$(probe focus)" "$1"; return 1; }
+  probe wait focus "$1" 3000 >/dev/null || { fail "focus after a click on $1" "$(probe focus)" "$1"; return 1; }
   last_focus=$1
 }
 
 # click_background: a click on the main window's background gives the window itself the focus.
 click_background() {
   click_client 300 90
-  probe wait-focus MainWindow 3000 >/dev/null || { fail "focus after a click on the background" "$(probe focus)" MainWindow; return 1; }
+  probe wait focus MainWindow 3000 >/dev/null || { fail "focus after a click on the background" "$(probe focus)" MainWindow; return 1; }
   last_focus=MainWindow
 }
 
 # Rests the pointer on the program's dialog with this caption (the main window may be hidden).
 hover_dialog() {
   local place x y w h
-  place=$(probe place "$1") || true
+  place=$(probe rect "$1") || true
   read -r x y w h <<<"$place"
   [[ "$w" =~ ^[0-9]+$ ]] || { fail "place of dialog '$1'" "$place" "x y w h"; return 1; }
   xdotool mousemove $((x + w / 2)) $((y + h / 2))
@@ -163,7 +163,7 @@ hover_dialog() {
 start_ready() {
   start_program "$@"
   local state
-  if ! state=$(probe wait-main 15000); then
+  if ! state=$(probe wait main-state visible 15000); then
     local windows
     windows=$(probe windows)
     fail "main window" "$state (visible windows: ${windows//$'\n'/ | })" "visible"
@@ -188,7 +188,7 @@ last_focus=
 focus_after() {
   local got
   key "$1"
-  if got=$(probe wait-focus "$2" 3000); then
+  if got=$(probe wait focus "$2" 3000); then
     last_focus=$got
     return 0
   fi
@@ -199,19 +199,19 @@ focus_after() {
 # box_answer EXPECTED_LINE KEY: waits for the box, compares it, answers it with KEY, waits for it to go.
 box_answer() {
   local got gone
-  got=$(probe wait-dialog "$title" 10000)
+  got=$(probe wait dialog "$title" 10000)
   expect "message box" "$got" "$1" || return 1
   key "$2"
-  gone=$(probe wait-gone "$title" 5000) || fail "box after $2" "$gone" gone
+  gone=$(probe wait dialog "$title" none 5000) || fail "box after $2" "$gone" none
 }
 
 # dialog_escape CAPTION: waits for the file dialog, checks its owner, closes it with Escape.
 dialog_escape() {
   local got gone
-  got=$(probe wait-dialog "$1" 10000)
+  got=$(probe wait dialog "$1" 10000)
   expect "dialog" "${got%% icon=*}" "#32770 \"$1\" owner=MainWindow" || return 1
   key Escape
-  gone=$(probe wait-gone "$1" 5000) || fail "$1 after Escape" "$gone" gone
+  gone=$(probe wait dialog "$1" none 5000) || fail "$1 after Escape" "$gone" none
 }
 
 # windows_are EXPECTED...: the program's visible top-level windows, one line each, in Z order.
@@ -270,7 +270,7 @@ case_start_without_device() {
 
 without_device_steps() {
   local got
-  got=$(probe wait-dialog "$title" 15000)
+  got=$(probe wait dialog "$title" 15000)
   expect "box without a device" "$got" "$no_device_box" || return 1
   windows_are "$no_device_box" || return 1
   expect "main window while the box is up" "$(probe main-state)" hidden || return 1
@@ -347,34 +347,34 @@ case_shortcut_keys() {
   local before got
   before=$(grep -c . "$case_dir/device.log")
   key ctrl+n ctrl+s
-  got=$(probe wait-dialog "Save File" 10000) || { fail "window after Ctrl+N, Ctrl+S" "$(probe windows)" "the Save File dialog"; return 1; }
+  got=$(probe wait dialog "Save File" 10000) || { fail "window after Ctrl+N, Ctrl+S" "$(probe windows)" "the Save File dialog"; return 1; }
   windows_are "$got" "$main_line" || return 1
   key Escape
-  probe wait-gone "Save File" 5000 >/dev/null || { fail "Save File after Escape" "open" gone; return 1; }
+  probe wait dialog "Save File" none 5000 >/dev/null || { fail "Save File after Escape" "open" gone; return 1; }
   expect "device log lines after Ctrl+S" "$(grep -c . "$case_dir/device.log")" "$before" || return 1
   click_background || return 1
   focus_after Tab BaudRateList || return 1
   key Down
   local next_baud_rate="BaudRate=3 DataBits=1 StopBits=0 Mode=0 Parity=0 Handshake=0"
-  got=$(probe wait-lists "$next_baud_rate" 3000) || { fail "lists after Down" "$got" "$next_baud_rate"; return 1; }
+  got=$(probe wait lists "$next_baud_rate" 3000) || { fail "lists after Down" "$got" "$next_baud_rate"; return 1; }
   # Ctrl+Shift+N and Ctrl+Alt+O are no commands: the Save dialog of the Ctrl+S after them comes up,
   # and neither a question nor the Open dialog before it.
   key ctrl+shift+n ctrl+alt+o ctrl+s
-  got=$(probe wait-dialog "Save File" 10000) ||
+  got=$(probe wait dialog "Save File" 10000) ||
     { fail "window after Ctrl+Shift+N, Ctrl+Alt+O, Ctrl+S" "$(probe windows)" "the Save File dialog"; return 1; }
   windows_are "$got" "$main_line" || return 1
   key Escape
-  probe wait-gone "Save File" 5000 >/dev/null || { fail "Save File after Escape" "open" gone; return 1; }
+  probe wait dialog "Save File" none 5000 >/dev/null || { fail "Save File after Escape" "open" gone; return 1; }
   expect "lists after Ctrl+Shift+N" "$(probe lists)" "$next_baud_rate" || return 1
   # The letters are matched as keys: Ctrl+N asks with Caps Lock on as well. (Without --clearmodifiers,
   # which would turn Caps Lock off for the keystroke.)
   xdotool key Caps_Lock ctrl+n
-  got=$(probe wait-dialog "$title" 10000)
+  got=$(probe wait dialog "$title" 10000)
   xdotool key Caps_Lock
   expect "message box after Ctrl+N with Caps Lock on" "$got" "$question_box" || return 1
   key n
-  probe wait-gone "$title" 5000 >/dev/null || { fail "question after n" "open" gone; return 1; }
-  got=$(probe wait-lists "$defaults" 3000) || { fail "lists after Ctrl+N, No" "$got" "$defaults"; return 1; }
+  probe wait dialog "$title" none 5000 >/dev/null || { fail "question after n" "open" gone; return 1; }
+  got=$(probe wait lists "$defaults" 3000) || { fail "lists after Ctrl+N, No" "$got" "$defaults"; return 1; }
   close_and_expect_exit
 }
 
@@ -382,7 +382,7 @@ case_alt_f_x_exits() {
   start_ready || return 1
   key alt+f
   local got
-  got=$(probe wait-menu 3000) || { fail "after Alt+F" "$got" "the File menu open"; return 1; }
+  got=$(probe wait menu 3000) || { fail "after Alt+F" "$got" "the File menu open"; return 1; }
   key x
   wait_exit 10000
   expect "exit code after Alt+F, X" "$exit_code" 0
@@ -407,14 +407,14 @@ case_save_to_read_from_round_trip() {
   click_list HandshakeList 565 || return 1
   key Down Return
   local got
-  got=$(probe wait-lists "$changed" 3000) || { fail "lists after the changes" "$got" "$changed"; return 1; }
+  got=$(probe wait lists "$changed" 3000) || { fail "lists after the changes" "$got" "$changed"; return 1; }
   hover_background
   focus_after Tab SaveToButton || return 1
   key Return
   box_answer "$saved_box" Return || return 1
   expect "device cells 16..21 / 511" "$(device_cells)" "1 3 1 1 1 0 / 72" || return 1
   key alt+f
-  got=$(probe wait-menu 3000) || { fail "after Alt+F" "$got" "the File menu open"; return 1; }
+  got=$(probe wait menu 3000) || { fail "after Alt+F" "$got" "the File menu open"; return 1; }
   key x
   box_answer "$question_box" n || return 1
   wait_exit 10000
@@ -424,7 +424,7 @@ case_save_to_read_from_round_trip() {
   expect "lists at start of the second run" "$(probe lists)" "$defaults" || return 1
   click_client $((387 + 67)) $((120 + 24))
   box_answer "$read_box" Return || return 1
-  got=$(probe wait-lists "$changed" 3000) || { fail "lists after Read From" "$got" "$changed"; return 1; }
+  got=$(probe wait lists "$changed" 3000) || { fail "lists after Read From" "$got" "$changed"; return 1; }
   close_and_expect_exit
 }
 
@@ -543,12 +543,12 @@ case_cd_advisory_labelled_root() {
   label_drive t 'cwd="T:\\" label="TAVRIK9"' || return 1
   start_program "$drive_dir"
   local got
-  got=$(probe wait-dialog "$title" 15000)
+  got=$(probe wait dialog "$title" 15000)
   expect "first window from T:\\" "$got" "$warning_box" || return 1
   expect "main window while the warning is up" "$(probe main-state)" none || return 1
   hover_dialog "$title" || return 1
   key Return
-  got=$(probe wait-main 15000) || { fail "main window after the warning" "$got" visible; return 1; }
+  got=$(probe wait main-state visible 15000) || { fail "main window after the warning" "$got" visible; return 1; }
   read_client_origin || return 1
   windows_are "$main_line" || return 1
   close_and_expect_exit
@@ -571,11 +571,11 @@ case_cd_advisory_without_device() {
 
 advisory_without_device_steps() {
   local got
-  got=$(probe wait-dialog "$title" 15000)
+  got=$(probe wait dialog "$title" 15000)
   expect "first box" "$got" "$warning_box" || return 1
   hover_dialog "$title" || return 1
   key Return
-  got=$(probe wait-window "$no_device_box" 15000) || { fail "second box" "$got" "$no_device_box"; return 1; }
+  got=$(probe wait windows "$no_device_box" 15000) || { fail "second box" "$got" "$no_device_box"; return 1; }
   wait_windows_are 5000 "$no_device_box" || return 1
   hover_dialog "$title" || return 1
   key Return

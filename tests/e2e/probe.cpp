@@ -2,53 +2,56 @@
 //
 // The program is told apart from every other process by its image path: TAVRIK9_E2E_EXE holds the
 // Windows path of the exe under test (any process whose image is called TAVRIK9.exe when unset).
-// Every command prints its answer on one line (windows: one line per window); the wait-commands poll
-// until the answer is the one asked for and exit with 1 on a timeout, printing the last answer.
 //
-//   probe focus                      control with the keyboard focus in the program's window thread
-//   probe foreground                 the foreground window
-//   probe lists                      the selected index of each list, in ListTable order
-//   probe windows                    the program's visible top-level windows
-//   probe rect                       screen position of the main window's client origin, client size
-//   probe main-state                 whether the main window exists: none, hidden or visible
-//   probe place CAPTION              screen rectangle of the program's visible dialog with this caption
-//   probe volume                     this process's current directory and the volume label it reports
-//   probe wait-main MS               until the main window is visible and its thread takes messages
-//   probe wait-dialog CAPTION MS     until a visible dialog of the program has this caption; prints it
-//   probe wait-window LINE MS        until a visible window of the program is described by LINE (as
-//                                    `windows` prints it); on a timeout prints all of them
-//   probe wait-gone CAPTION MS       until no visible dialog of the program has this caption
-//   probe wait-menu MS               until one of the program's pop-up menus is open
-//   probe wait-focus NAME MS         until `focus` answers NAME
-//   probe wait-lists TEXT MS         until `lists` answers TEXT
-//   probe watch-main MS              from before the program starts until it ends: was the main window
-//                                    ever visible ("main-visible=never" or "main-visible=seen")
+// Queries print one line (windows: one per window), "none" when they find nothing, and "no-program" when
+// they need the main window and it is missing:
+//   focus                 control with the keyboard focus in the program's window thread
+//   foreground            the foreground window
+//   lists                 the selected index of each list, in ListTable order
+//   windows               the program's visible top-level windows, in Z order
+//   main-state            none, hidden, or visible (and its thread takes messages: the loop runs)
+//   rect [CAPTION]        screen place and size of the main window's client area, or of the program's
+//                         visible dialog with this caption
+//   dialog CAPTION        that dialog as `windows` describes it
+//   menu                  "open" when a pop-up menu of the program is open
+//   volume                this process's current directory and the volume label it reports
+// `probe wait QUERY [ARG] [WANTED] MS` asks until a line of the answer is WANTED (with no WANTED, until
+// it is not "none") and prints that line; on a timeout it prints the last answer and exits with 1.
+// `probe watch-main MS` watches from before the program starts until it ends, and tells whether the main
+// window was ever visible: "main-visible=never" or "main-visible=seen".
 //
 // Across processes Wine 8 answers GetGUIThreadInfo, WM_GETTEXT, CB_GETCURSEL and STM_GETICON (a handle,
 // good only for "there is an icon"); the lists are read by index because CB_GETLBTEXT returns one
 // character there.
 #include <windows.h>
 
-#include <ctype.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
 namespace {
 
-const char MainClass[] = "TAVRIKXloadClass";
-const char DialogClass[] = "#32770";
-const char MenuClass[] = "#32768";
-const int PollMs = 20;
+const char MainClass[] = "TAVRIKXloadClass", DialogClass[] = "#32770", MenuClass[] = "#32768";
+
+// The main window's controls by class and client x, as the layout places them; the lists first, in
+// ListTable order.
+const struct { const char* Class; int X; const char* Name; } Controls[] = {
+    {"ComboBox", 126, "BaudRate"}, {"ComboBox", 235, "DataBits"}, {"ComboBox", 435, "StopBits"},
+    {"ComboBox", 10, "Mode"},      {"ComboBox", 335, "Parity"},   {"ComboBox", 530, "Handshake"},
+    {"Button", 128, "SaveTo"},     {"Button", 387, "ReadFrom"}};
+const int ListCount = 6, ControlCount = 8;
 
 std::string ClassOf(HWND window) {
   char name[256] = "";
   GetClassNameA(window, name, sizeof name);
   return name;
 }
+
+bool HasClass(HWND window, const char* name) { return lstrcmpiA(ClassOf(window).c_str(), name) == 0; }
 
 // Text through WM_GETTEXT, which Wine carries across processes.
 std::string TextOf(HWND window) {
@@ -58,53 +61,36 @@ std::string TextOf(HWND window) {
   return text;
 }
 
-// Line breaks and quotes written out, so that a box's text fits on one line of output.
-std::string Escaped(const std::string& text) {
-  std::string out;
+// Quoted, line breaks and quotes written out, so that a box's text fits on one line of output.
+std::string Quoted(const std::string& text) {
+  static const char raw[] = "\n\r\t\\\"", escapes[] = "nrt\\\"";
+  std::string out = "\"";
   for (char c : text) {
-    switch (c) {
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      case '\\': out += "\\\\"; break;
-      case '"': out += "\\\""; break;
-      default: out += c;
-    }
+    const char* found = c ? strchr(raw, c) : nullptr;
+    out += found ? std::string("\\") + escapes[found - raw] : std::string(1, c);
   }
-  return out;
+  return out + "\"";
 }
 
-std::string LowerCase(std::string text) {
-  for (char& c : text) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-  return text;
+std::string Numbers(std::initializer_list<long> numbers) {
+  std::string line;
+  for (long number : numbers) line += (line.empty() ? "" : " ") + std::to_string(number);
+  return line;
 }
 
 // Whether a process is the program under test, decided once per process id.
-struct ProcessVerdict {
-  DWORD Id;
-  bool IsProgram;
-};
-std::vector<ProcessVerdict> Verdicts;
-
 bool IsProgramProcess(DWORD processId) {
-  for (const ProcessVerdict& verdict : Verdicts)
-    if (verdict.Id == processId) return verdict.IsProgram;
-  bool matches = false;
+  static std::map<DWORD, bool> verdicts;
+  if (verdicts.count(processId)) return verdicts[processId];
+  char image[MAX_PATH * 2] = "";
+  DWORD size = sizeof image;
   if (HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId)) {
-    char image[MAX_PATH * 2] = "";
-    DWORD size = sizeof image;
-    if (QueryFullProcessImageNameA(process, 0, image, &size)) {
-      std::string path = LowerCase(image);
-      const char* wanted = getenv("TAVRIK9_E2E_EXE");
-      if (wanted && *wanted)
-        matches = path == LowerCase(wanted);
-      else
-        matches = path.size() >= 12 && path.compare(path.size() - 12, 12, "\\tavrik9.exe") == 0;
-    }
+    QueryFullProcessImageNameA(process, 0, image, &size);
     CloseHandle(process);
   }
-  Verdicts.push_back({processId, matches});
-  return matches;
+  const char *wanted = getenv("TAVRIK9_E2E_EXE"), *name = strrchr(image, '\\');
+  return verdicts[processId] = wanted && *wanted ? lstrcmpiA(image, wanted) == 0
+                                                 : name && lstrcmpiA(name, "\\TAVRIK9.exe") == 0;
 }
 
 bool BelongsToProgram(HWND window) {
@@ -114,377 +100,188 @@ bool BelongsToProgram(HWND window) {
 }
 
 BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
-  if (BelongsToProgram(window)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+  reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
   return TRUE;
 }
 
-// All top-level windows of the program, hidden ones included, in Z order.
-std::vector<HWND> ProgramWindows() {
-  std::vector<HWND> windows;
-  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
-  return windows;
+// The program's top-level windows in Z order (visible ones only unless asked), or a window's children.
+std::vector<HWND> WindowsOf(HWND parent, bool hiddenToo = false) {
+  std::vector<HWND> all, chosen;
+  LPARAM list = reinterpret_cast<LPARAM>(&all);
+  parent ? EnumChildWindows(parent, CollectWindow, list) : EnumWindows(CollectWindow, list);
+  for (HWND window : all)
+    if (parent ? GetAncestor(window, GA_PARENT) == parent
+               : BelongsToProgram(window) && (hiddenToo || IsWindowVisible(window)))
+      chosen.push_back(window);
+  return chosen;
 }
 
-HWND FindMainWindow() {
-  for (HWND window : ProgramWindows())
-    if (ClassOf(window) == MainClass) return window;
+// The program's first top-level window of this class, and of this caption when one is given.
+HWND FindProgramWindow(const char* className, const char* caption = nullptr, bool hiddenToo = false) {
+  for (HWND window : WindowsOf(nullptr, hiddenToo))
+    if (HasClass(window, className) && (!caption || TextOf(window) == caption)) return window;
   return nullptr;
 }
 
-struct Child {
-  HWND Window;
-  std::string Class;
-  POINT Place;  // in the main window's client area
-};
-
-BOOL CALLBACK CollectChild(HWND child, LPARAM list) {
-  reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-  return TRUE;
+POINT ClientPlace(HWND main, HWND child) {
+  RECT place;
+  GetWindowRect(child, &place);
+  POINT origin = {place.left, place.top};
+  ScreenToClient(main, &origin);
+  return origin;
 }
 
-std::vector<Child> ChildrenOf(HWND main) {
-  std::vector<HWND> handles;
-  EnumChildWindows(main, CollectChild, reinterpret_cast<LPARAM>(&handles));
-  std::vector<Child> children;
-  for (HWND handle : handles) {
-    if (GetParent(handle) != main) continue;  // a list's own parts
-    RECT place;
-    GetWindowRect(handle, &place);
-    POINT origin = {place.left, place.top};
-    ScreenToClient(main, &origin);
-    children.push_back({handle, ClassOf(handle), origin});
-  }
-  return children;
+HWND ControlOf(HWND main, int index) {
+  for (HWND child : WindowsOf(main))
+    if (HasClass(child, Controls[index].Class) && ClientPlace(main, child).x == Controls[index].X) return child;
+  return nullptr;
 }
-
-// The controls by class and client x, as the layout places them.
-struct KnownControl {
-  const char* Class;
-  int X;
-  const char* Name;
-};
-const KnownControl KnownControls[] = {
-    {"ComboBox", 10, "ModeList"},      {"ComboBox", 126, "BaudRateList"}, {"ComboBox", 235, "DataBitsList"},
-    {"ComboBox", 335, "ParityList"},   {"ComboBox", 435, "StopBitsList"}, {"ComboBox", 530, "HandshakeList"},
-    {"Button", 128, "SaveToButton"},   {"Button", 387, "ReadFromButton"},
-};
-
-// ListTable order: baud rate, data bits, stop bits, mode, parity, handshaking.
-const struct {
-  const char* Name;
-  int X;
-} ListsInTableOrder[] = {{"BaudRate", 126}, {"DataBits", 235}, {"StopBits", 435},
-                         {"Mode", 10},      {"Parity", 335},   {"Handshake", 530}};
 
 std::string NameOfWindow(HWND window, HWND main) {
   if (!window) return "none";
   if (window == main) return "MainWindow";
   // GetAncestor, not GetParent: GetParent answers the owner of a pop-up such as a message box.
-  HWND parent = GetAncestor(window, GA_PARENT);
-  if (main && parent == main) {
-    std::string className = ClassOf(window);
-    RECT place;
-    GetWindowRect(window, &place);
-    POINT origin = {place.left, place.top};
-    ScreenToClient(main, &origin);
-    for (const KnownControl& known : KnownControls)
-      if (LowerCase(className) == LowerCase(known.Class) && origin.x == known.X) return known.Name;
-    return "unknown:" + className + "@" + std::to_string(origin.x) + "," + std::to_string(origin.y);
+  if (GetAncestor(window, GA_PARENT) == main) {
+    for (int i = 0; i < ControlCount; ++i)
+      if (ControlOf(main, i) == window) return Controls[i].Name + std::string(i < ListCount ? "List" : "Button");
+    POINT origin = ClientPlace(main, window);
+    return "unknown:" + ClassOf(window) + "@" + std::to_string(origin.x) + "," + std::to_string(origin.y);
   }
   if (!IsWindow(window)) return "destroyed";
   HWND top = GetAncestor(window, GA_ROOT);
-  std::string name = ClassOf(window);
-  if (top && top != window) name += " in " + ClassOf(top) + " \"" + Escaped(TextOf(top)) + "\"";
-  else name += " \"" + Escaped(TextOf(window)) + "\"";
-  if (!IsWindowVisible(window)) name += " (hidden)";
-  return "other:" + name;
-}
-
-std::string FocusAnswer() {
-  HWND main = FindMainWindow();
-  if (!main) return "no-program";
-  GUITHREADINFO info = {};
-  info.cbSize = sizeof info;
-  DWORD thread = GetWindowThreadProcessId(main, nullptr);
-  if (!GetGUIThreadInfo(thread, &info)) return "error:GetGUIThreadInfo " + std::to_string(GetLastError());
-  return NameOfWindow(info.hwndFocus, main);
-}
-
-std::string ForegroundAnswer() {
-  HWND main = FindMainWindow();
-  HWND foreground = GetForegroundWindow();
-  if (foreground && foreground == main) return "MainWindow";
-  if (!foreground) return "none";
-  return std::string(BelongsToProgram(foreground) ? "program:" : "other:") + ClassOf(foreground) + " \"" +
-         Escaped(TextOf(foreground)) + "\"";
-}
-
-std::string ListsAnswer() {
-  HWND main = FindMainWindow();
-  if (!main) return "no-program";
-  std::vector<Child> children = ChildrenOf(main);
-  std::string answer;
-  for (const auto& list : ListsInTableOrder) {
-    std::string value = "missing";
-    for (const Child& child : children)
-      if (LowerCase(child.Class) == "combobox" && child.Place.x == list.X) {
-        DWORD_PTR selected = 0;
-        if (SendMessageTimeoutA(child.Window, CB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 2000, &selected))
-          value = std::to_string(static_cast<int>(static_cast<LRESULT>(selected)));
-        else
-          value = "busy";
-      }
-    if (!answer.empty()) answer += ' ';
-    answer += std::string(list.Name) + "=" + value;
-  }
-  return answer;
+  std::string name = "other:" + ClassOf(window) + " ";
+  name += top && top != window ? "in " + ClassOf(top) + " " + Quoted(TextOf(top)) : Quoted(TextOf(window));
+  return name + (IsWindowVisible(window) ? "" : " (hidden)");
 }
 
 // One line per window: class, caption, owner, and for dialogs the icon, buttons and message text.
-std::string DescribeWindow(HWND window) {
-  std::string className = ClassOf(window);
-  std::string line = className + " \"" + Escaped(TextOf(window)) + "\"";
+std::string Describe(HWND window) {
   HWND owner = GetWindow(window, GW_OWNER);
-  line += " owner=";
-  if (!owner)
-    line += "none";
-  else if (ClassOf(owner) == MainClass)
-    line += "MainWindow";
-  else
-    line += ClassOf(owner) + ":\"" + Escaped(TextOf(owner)) + "\"";
-  if (className != DialogClass) return line;
+  std::string line = ClassOf(window) + " " + Quoted(TextOf(window)) + " owner=";
+  line += !owner ? "none" : HasClass(owner, MainClass) ? "MainWindow" : ClassOf(owner) + ":" + Quoted(TextOf(owner));
+  if (!HasClass(window, DialogClass)) return line;
   bool icon = false;
-  std::vector<HWND> children;
-  EnumChildWindows(window, CollectChild, reinterpret_cast<LPARAM>(&children));
-  for (HWND child : children)
-    if (LowerCase(ClassOf(child)) == "static" && (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
-        IsWindowVisible(child) && SendMessageA(child, STM_GETICON, 0, 0) != 0)
-      icon = true;
-  line += std::string(" icon=") + (icon ? "yes" : "no");
-  static const struct {
-    int Id;
-    const char* Name;
-  } buttons[] = {{IDOK, "OK"}, {IDYES, "YES"}, {IDNO, "NO"}, {IDCANCEL, "CANCEL"}};
-  std::string present;
-  for (const auto& button : buttons)
-    if (HWND control = GetDlgItem(window, button.Id); control && IsWindowVisible(control))
-      present += (present.empty() ? "" : ",") + std::string(button.Name);
-  line += " buttons=" + (present.empty() ? std::string("none") : present);
-  if (HWND text = GetDlgItem(window, 0xFFFF)) line += " text=\"" + Escaped(TextOf(text)) + "\"";
+  for (HWND child : WindowsOf(window))
+    icon |= HasClass(child, "Static") && (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
+            IsWindowVisible(child) && SendMessageA(child, STM_GETICON, 0, 0) != 0;
+  static const int ids[] = {IDOK, IDYES, IDNO, IDCANCEL};
+  static const char* const names[] = {"OK", "YES", "NO", "CANCEL"};
+  std::string buttons;
+  for (int i = 0; i < 4; ++i)
+    if (HWND button = GetDlgItem(window, ids[i]); button && IsWindowVisible(button))
+      buttons += (buttons.empty() ? "" : ",") + std::string(names[i]);
+  line += std::string(" icon=") + (icon ? "yes" : "no") + " buttons=" + (buttons.empty() ? "none" : buttons);
+  if (HWND text = GetDlgItem(window, 0xFFFF)) line += " text=" + Quoted(TextOf(text));
   return line;
 }
 
-std::vector<std::string> WindowsAnswer() {
-  std::vector<std::string> lines;
-  for (HWND window : ProgramWindows())
-    if (IsWindowVisible(window)) lines.push_back(DescribeWindow(window));
-  return lines;
-}
-
-HWND FindDialog(const std::string& caption) {
-  for (HWND window : ProgramWindows())
-    if (IsWindowVisible(window) && ClassOf(window) == DialogClass && TextOf(window) == caption) return window;
-  return nullptr;
-}
-
-std::string RectAnswer() {
-  HWND main = FindMainWindow();
-  if (!main) return "no-program";
-  RECT client;
-  GetClientRect(main, &client);
-  POINT origin = {0, 0};
-  ClientToScreen(main, &origin);
-  return std::to_string(origin.x) + " " + std::to_string(origin.y) + " " + std::to_string(client.right) + " " +
-         std::to_string(client.bottom);
-}
-
-std::string PlaceAnswer(const std::string& caption) {
-  HWND dialog = FindDialog(caption);
-  if (!dialog) return "no-dialog";
-  RECT place;
-  GetWindowRect(dialog, &place);
-  return std::to_string(place.left) + " " + std::to_string(place.top) + " " +
-         std::to_string(place.right - place.left) + " " + std::to_string(place.bottom - place.top);
-}
-
-std::string MainStateAnswer() {
-  HWND main = FindMainWindow();
-  if (!main) return "none";
-  return IsWindowVisible(main) ? "visible" : "hidden";
-}
-
-std::string VolumeAnswer() {
-  char directory[MAX_PATH] = "", label[MAX_PATH] = "", fileSystem[MAX_PATH] = "";
-  GetCurrentDirectoryA(sizeof directory, directory);
-  BOOL known = GetVolumeInformationA(directory, label, sizeof label, nullptr, nullptr, nullptr, fileSystem,
-                                     sizeof fileSystem);
-  return std::string("cwd=\"") + Escaped(directory) + "\" label=" +
-         (known ? "\"" + Escaped(label) + "\"" : std::string("none"));
-}
-
-// Polls `answer` until it returns `wanted` or the time is up; prints the last answer.
-template <typename Answer>
-int WaitFor(const std::string& wanted, int timeoutMs, Answer answer) {
-  DWORD start = GetTickCount();
-  std::string got;
-  for (;;) {
-    got = answer();
-    if (got == wanted) break;
-    if (static_cast<int>(GetTickCount() - start) >= timeoutMs) {
-      printf("%s\n", got.c_str());
-      return 1;
-    }
-    Sleep(PollMs);
+// The answer to a query, one line or more; nothing for an unknown query.
+std::vector<std::string> Ask(const std::string& query, const char* argument) {
+  HWND main = FindProgramWindow(MainClass, nullptr, true);
+  if (query == "windows") {
+    std::vector<std::string> lines;
+    for (HWND window : WindowsOf(nullptr)) lines.push_back(Describe(window));
+    return lines.empty() ? std::vector<std::string>{"none"} : lines;
   }
-  printf("%s\n", got.c_str());
-  return 0;
-}
-
-int WaitMain(int timeoutMs) {
-  DWORD start = GetTickCount();
-  for (;;) {
-    HWND main = FindMainWindow();
-    // Visible, and its thread takes messages: the message loop runs.
+  if (query == "dialog" || (query == "rect" && argument)) {
+    HWND dialog = FindProgramWindow(DialogClass, argument);
+    RECT place;
+    if (!dialog) return {"none"};
+    if (query == "dialog") return {Describe(dialog)};
+    GetWindowRect(dialog, &place);
+    return {Numbers({place.left, place.top, place.right - place.left, place.bottom - place.top})};
+  }
+  if (query == "menu") return {FindProgramWindow(MenuClass) ? "open" : "none"};
+  if (query == "foreground") {
+    HWND window = GetForegroundWindow();
+    if (!window || window == main) return {window ? "MainWindow" : "none"};
+    return {(BelongsToProgram(window) ? "program:" : "other:") + ClassOf(window) + " " + Quoted(TextOf(window))};
+  }
+  if (query == "volume") {
+    char directory[MAX_PATH] = "", label[MAX_PATH] = "";
+    GetCurrentDirectoryA(sizeof directory, directory);
+    bool known = GetVolumeInformationA(directory, label, sizeof label, nullptr, nullptr, nullptr, nullptr, 0);
+    return {"cwd=" + Quoted(directory) + " label=" + (known ? Quoted(label) : "none")};
+  }
+  if (query == "main-state") {
     DWORD_PTR ignored;
-    if (main && IsWindowVisible(main) &&
-        SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored)) {
-      printf("visible\n");
-      return 0;
-    }
-    if (static_cast<int>(GetTickCount() - start) >= timeoutMs) {
-      printf(main ? "hidden\n" : "no-program\n");
-      return 1;
-    }
-    Sleep(PollMs);
+    if (!main || !IsWindowVisible(main)) return {main ? "hidden" : "none"};
+    bool looping = SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+    return {looping ? "visible" : "not-responding"};
   }
-}
-
-int WaitDialog(const std::string& caption, int timeoutMs) {
-  DWORD start = GetTickCount();
-  for (;;) {
-    // Its caption comes by a sent message, answered only once the dialog's modal loop runs.
-    if (HWND dialog = FindDialog(caption)) {
-      printf("%s\n", DescribeWindow(dialog).c_str());
-      return 0;
-    }
-    if (static_cast<int>(GetTickCount() - start) >= timeoutMs) {
-      printf("timeout: no dialog \"%s\"\n", Escaped(caption).c_str());
-      return 1;
-    }
-    Sleep(PollMs);
+  if (query != "focus" && query != "lists" && query != "rect") return {};
+  if (!main) return {"no-program"};
+  if (query == "focus") {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &info))
+      return {"error:GetGUIThreadInfo " + std::to_string(GetLastError())};
+    return {NameOfWindow(info.hwndFocus, main)};
   }
-}
-
-// Until one of the program's visible windows is described by exactly this line.
-int WaitWindow(const std::string& line, int timeoutMs) {
-  DWORD start = GetTickCount();
-  for (;;) {
-    std::vector<std::string> lines = WindowsAnswer();
-    for (const std::string& seen : lines)
-      if (seen == line) {
-        printf("%s\n", seen.c_str());
-        return 0;
-      }
-    if (static_cast<int>(GetTickCount() - start) >= timeoutMs) {
-      std::string all;
-      for (const std::string& seen : lines) all += (all.empty() ? "" : " | ") + seen;
-      printf("%s\n", all.empty() ? "no windows" : all.c_str());
-      return 1;
-    }
-    Sleep(PollMs);
+  if (query == "rect") {
+    RECT client;
+    GetClientRect(main, &client);
+    POINT origin = {0, 0};
+    ClientToScreen(main, &origin);
+    return {Numbers({origin.x, origin.y, client.right, client.bottom})};
   }
-}
-
-int WaitGone(const std::string& caption, int timeoutMs) {
-  DWORD start = GetTickCount();
-  while (FindDialog(caption)) {
-    if (static_cast<int>(GetTickCount() - start) >= timeoutMs) {
-      printf("timeout: dialog \"%s\" still open\n", Escaped(caption).c_str());
-      return 1;
-    }
-    Sleep(PollMs);
+  std::string lists;
+  for (int i = 0; i < ListCount; ++i) {
+    HWND list = ControlOf(main, i);
+    DWORD_PTR selected = 0;
+    bool answered = list && SendMessageTimeoutA(list, CB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 2000, &selected);
+    lists += (i ? " " : "") + std::string(Controls[i].Name) + "=" +
+             (answered ? std::to_string(static_cast<int>(selected)) : list ? "busy" : "missing");
   }
-  printf("gone\n");
-  return 0;
-}
-
-int WaitMenu(int timeoutMs) {
-  DWORD start = GetTickCount();
-  for (;;) {
-    for (HWND window : ProgramWindows())
-      if (IsWindowVisible(window) && ClassOf(window) == MenuClass) {
-        printf("menu\n");
-        return 0;
-      }
-    if (static_cast<int>(GetTickCount() - start) >= timeoutMs) {
-      printf("timeout: no menu open\n");
-      return 1;
-    }
-    Sleep(PollMs);
-  }
+  return {lists};
 }
 
 // Waits for the program's process to appear, then watches it until it ends.
 int WatchMain(int timeoutMs) {
-  DWORD start = GetTickCount();
   HANDLE process = nullptr;
-  bool seen = false;
-  for (;;) {
-    std::vector<HWND> windows = ProgramWindows();
-    for (HWND window : windows)
-      if (ClassOf(window) == MainClass && IsWindowVisible(window)) seen = true;
-    if (!process && !windows.empty()) {
-      DWORD processId = 0;
-      GetWindowThreadProcessId(windows.front(), &processId);
+  bool seen = false, ended = false;
+  for (DWORD start = GetTickCount(); !ended && static_cast<int>(GetTickCount() - start) < timeoutMs; Sleep(5)) {
+    std::vector<HWND> windows = WindowsOf(nullptr, true);
+    seen |= FindProgramWindow(MainClass) != nullptr;
+    DWORD processId = 0;
+    if (!process && !windows.empty() && GetWindowThreadProcessId(windows.front(), &processId))
       process = OpenProcess(SYNCHRONIZE, FALSE, processId);
-    }
-    if (process && WaitForSingleObject(process, 0) == WAIT_OBJECT_0) break;
-    if (static_cast<int>(GetTickCount() - start) >= timeoutMs) {
-      printf("timeout main-visible=%s\n", seen ? "seen" : "never");
-      if (process) CloseHandle(process);
-      return 1;
-    }
-    Sleep(5);
+    ended = process && WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
   }
-  CloseHandle(process);
-  printf("main-visible=%s\n", seen ? "seen" : "never");
-  return 0;
-}
-
-int Usage() {
-  fprintf(stderr,
-          "usage: probe focus|foreground|lists|windows|rect|main-state|volume | place CAPTION\n"
-          "       probe wait-main MS | wait-dialog CAPTION MS | wait-window LINE MS | wait-gone CAPTION MS\n"
-          "       probe wait-menu MS\n"
-          "       probe wait-focus NAME MS | wait-lists TEXT MS | watch-main MS\n");
-  return 2;
+  if (process) CloseHandle(process);
+  printf("%smain-visible=%s\n", ended ? "" : "timeout ", seen ? "seen" : "never");
+  return ended ? 0 : 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   setvbuf(stdout, nullptr, _IONBF, 0);
-  if (argc < 2) return Usage();
-  std::string command = argv[1];
-  auto number = [&](int index) { return index < argc ? atoi(argv[index]) : 0; };
-  if (command == "focus" && argc == 2) return printf("%s\n", FocusAnswer().c_str()), 0;
-  if (command == "foreground" && argc == 2) return printf("%s\n", ForegroundAnswer().c_str()), 0;
-  if (command == "lists" && argc == 2) return printf("%s\n", ListsAnswer().c_str()), 0;
-  if (command == "rect" && argc == 2) return printf("%s\n", RectAnswer().c_str()), 0;
-  if (command == "main-state" && argc == 2) return printf("%s\n", MainStateAnswer().c_str()), 0;
-  if (command == "place" && argc == 3) return printf("%s\n", PlaceAnswer(argv[2]).c_str()), 0;
-  if (command == "volume" && argc == 2) return printf("%s\n", VolumeAnswer().c_str()), 0;
-  if (command == "windows" && argc == 2) {
-    for (const std::string& line : WindowsAnswer()) printf("%s\n", line.c_str());
-    return 0;
+  std::vector<const char*> args(argv + 1, argv + argc);
+  if (args.size() == 2 && std::string(args[0]) == "watch-main") return WatchMain(atoi(args[1]));
+  bool wait = !args.empty() && std::string(args[0]) == "wait";
+  if (wait) args.erase(args.begin());
+  // dialog takes a caption; so may rect, but not under wait.
+  std::string query = args.empty() ? "" : args[0];
+  size_t arity = query == "dialog" || (query == "rect" && !wait && args.size() == 2) ? 1 : 0;
+  const char* argument = arity && args.size() > 1 ? args[1] : nullptr;
+  std::vector<std::string> lines = Ask(query, argument);
+  if (lines.empty() || args.size() < arity + 1 + wait || args.size() > arity + 1 + 2 * wait) {
+    fprintf(stderr,
+            "usage: probe focus|foreground|lists|windows|main-state|menu|volume | rect [CAPTION] | dialog CAPTION\n"
+            "       probe wait QUERY [ARG] [WANTED] MS | watch-main MS\n");
+    return 2;
   }
-  if (command == "wait-main" && argc == 3) return WaitMain(number(2));
-  if (command == "wait-dialog" && argc == 4) return WaitDialog(argv[2], number(3));
-  if (command == "wait-window" && argc == 4) return WaitWindow(argv[2], number(3));
-  if (command == "wait-gone" && argc == 4) return WaitGone(argv[2], number(3));
-  if (command == "wait-menu" && argc == 3) return WaitMenu(number(2));
-  if (command == "wait-focus" && argc == 4) return WaitFor(argv[2], number(3), FocusAnswer);
-  if (command == "wait-lists" && argc == 4) return WaitFor(argv[2], number(3), ListsAnswer);
-  if (command == "watch-main" && argc == 3) return WatchMain(number(2));
-  return Usage();
+  // Under wait: until a line is WANTED, or without WANTED anything but "none".
+  const char* wanted = wait && args.size() == arity + 3 ? args[arity + 1] : nullptr;
+  for (DWORD start = GetTickCount(); wait; Sleep(20), lines = Ask(query, argument)) {
+    for (const std::string& line : lines)
+      if (wanted ? line == wanted : line != "none") return printf("%s\n", line.c_str()), 0;
+    if (static_cast<int>(GetTickCount() - start) < atoi(args.back())) continue;
+    std::string all;
+    for (const std::string& line : lines) all += (all.empty() ? "" : " | ") + line;
+    return printf("%s\n", all.c_str()), 1;
+  }
+  for (const std::string& line : lines) printf("%s\n", line.c_str());
+  return 0;
 }

@@ -4,6 +4,7 @@
 #include <string.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -156,19 +157,26 @@ TEST_F(TransferCommands, AFailedExchangeIsReportedAndNeverAsSuccess) {
   for (int k = 1; k <= 34; ++k) {
     device.SetMemory(511, {0x55});
     device.SetFailAt(k);
+    ModifiedFlag = 1;
     TransferScript script;
     script.Box("Error while writing to the TAVRIK-9", MB_ICONERROR, IDOK, OwnerRule::Window(MainWindow));
     SaveToDevice();
     EXPECT_NE(72, device.Memory()[511]) << "failing at exchange " << k;
+    EXPECT_EQ(1, ModifiedFlag) << "Save To leaves the flag, failing at exchange " << k;
   }
   const std::string shown = AllShown();
   for (int k = 1; k <= 32; ++k) {
     device.SetFailAt(k);
+    ModifiedFlag = 1;
     TransferScript script;
+    script.Box(Guard, GuardType, IDNO, OwnerRule::Window(MainWindow));
     script.Box("Error while reading from the TAVRIK-9", MB_ICONERROR, IDOK, OwnerRule::Window(MainWindow));
     ReadFromDevice();
     EXPECT_EQ(shown, AllShown()) << "failing at exchange " << k;
+    EXPECT_EQ(0, ModifiedFlag) << "Read From clears the flag whatever the outcome, failing at exchange " << k;
   }
+  const std::vector<DeviceLogEntry> log = device.Log();
+  EXPECT_EQ(34 + 32, std::count_if(log.begin(), log.end(), [](const DeviceLogEntry& e) { return e.Kind == "open"; }));
   CheckEndedCleanly();
 }
 

@@ -28,5 +28,5 @@ for preset in "${presets[@]}"; do
   bad=$(sed -E 's/.*passed, ([0-9]+) tests? failed.*/\1/' <<<"$summary")
   passed=$((passed + ${total:-0} - ${bad:-0})) failed=$((failed + ${bad:-1}))
 done
-echo "all presets: $passed passed, $failed failed"
+echo "total: $passed passed, $failed failed"
 exit $status

@@ -137,7 +137,7 @@ UiScript::~UiScript() {
 }
 
 ::testing::AssertionResult UiScript::AllShown() const {
-  if (!Pending()) return ::testing::AssertionSuccess();
+  if (next_ == steps_.size()) return ::testing::AssertionSuccess();
   ::testing::AssertionResult result = ::testing::AssertionFailure() << "expected but not shown:";
   for (size_t i = next_; i < steps_.size(); ++i) result << "\n  " << steps_[i].Describe();
   return result;
@@ -169,8 +169,7 @@ void UiScript::OnActivate(HWND window) {
 
   const Step* step = next_ < steps_.size() ? &steps_[next_] : nullptr;
   const SeenWindow& want = step ? step->Want : seen;
-  if (step && (want.WindowKind == seen.WindowKind ||
-               (want.WindowKind == SeenWindow::OtherDialog && want.Caption == seen.Caption))) {
+  if (step && want.WindowKind == seen.WindowKind) {
     seen.StepIndex = int(next_++);
     seen.Expected = true;
     if (want.WindowKind == SeenWindow::MessageBox) {

@@ -60,19 +60,15 @@ class UiScript {
   // Expectations, in order: a message box with exactly this text and type (buttons | icon), or whose text
   // contains `part` (Wine 8 words the Save dialog's replace prompt "File already exists.\nDo you want to
   // replace it?"), answered with the command `answer`; a file dialog given `name` (best a full path) in its
-  // name field then OK, OK on the name it offers, or cancelled; any other dialog sent WM_COMMAND `command`.
+  // name field then OK, or cancelled.
   UiScript& Box(const std::string& text, UINT type, int answer, OwnerRule owner) {
     return Add({SeenWindow::MessageBox, "", text, type, answer}, owner); }
   UiScript& BoxContaining(const std::string& part, UINT type, int answer, OwnerRule owner) {
     return Add({SeenWindow::MessageBox, "", part, type, answer}, owner, true); }
   UiScript& FileDialog(const std::string& caption, OwnerRule owner, const std::string& name) {
     return Add({SeenWindow::FileDialog, caption, "", 0, IDOK}, owner, false, name); }
-  UiScript& AcceptFileDialog(const std::string& caption, OwnerRule owner) {
-    return Add({SeenWindow::FileDialog, caption, "", 0, IDOK}, owner); }
   UiScript& CancelFileDialog(const std::string& caption, OwnerRule owner) {
     return Add({SeenWindow::FileDialog, caption, "", 0, IDCANCEL}, owner); }
-  UiScript& Dialog(const std::string& caption, OwnerRule owner, int command) {
-    return Add({SeenWindow::OtherDialog, caption, "", 0, command}, owner); }
 
   // On the expectation added last: a box's caption (else not checked); the name a file dialog shows
   // first (only the file name under Wine); a check run once the window is up, just before the answer.
@@ -83,8 +79,6 @@ class UiScript {
   UiScript& Ignore(const std::string& caption) { return ignored_.push_back(caption), *this; }
 
   ::testing::AssertionResult AllShown() const;  // every expectation met
-  size_t Pending() const { return steps_.size() - next_; }
-  std::vector<SeenWindow> Seen() const { return {met_.begin(), met_.end()}; }
 
  private:
   struct Step {

@@ -20,26 +20,23 @@ const ControlPlace ButtonPlaces[2] = {{128, 120, 134, 48}, {387, 120, 134, 48}};
 // No SWP_NOZORDER: each moved control is raised to the top of its siblings.
 const UINT MoveFlags = SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
 
-static void PlaceAndShow(HWND control, const ControlPlace& place, int width, int height) {
-  if (!control) return;
-  SetWindowPos(control, HWND_TOP, place.X, place.Y, width, height, MoveFlags);
-  ShowWindow(control, SW_SHOW);
+// Moves a control that exists; sizes stay as they are.
+static void MoveControl(HWND control, const ControlPlace& place, int width, int height) {
+  if (control) SetWindowPos(control, HWND_TOP, place.X, place.Y, width, height, MoveFlags);
 }
 
 static void PlaceButtons() {
-  for (int i = 0; i < 2; ++i) PlaceAndShow(ButtonTable[i], ButtonPlaces[i], 0, 0);
+  for (int i = 0; i < 2; ++i) {
+    MoveControl(ButtonTable[i], ButtonPlaces[i], 0, 0);
+    if (ButtonTable[i]) ShowWindow(ButtonTable[i], SW_SHOW);
+  }
 }
 
 void LayoutControls() {
   for (int i = 0; i < SettingCount; ++i) {
-    if (SettingLabels[i]) {
-      InvalidateRect(SettingLabels[i], 0, FALSE);
-      SetWindowPos(SettingLabels[i], HWND_TOP, LabelPlaces[i].X, LabelPlaces[i].Y, LabelPlaces[i].Width,
-                   LabelPlaces[i].Height, MoveFlags);
-    }
-    if (ListTable[i])
-      SetWindowPos(ListTable[i], HWND_TOP, ListPlaces[i].X, ListPlaces[i].Y, ListPlaces[i].Width,
-                   ListPlaces[i].Height, MoveFlags);
+    if (SettingLabels[i]) InvalidateRect(SettingLabels[i], 0, FALSE);
+    MoveControl(SettingLabels[i], LabelPlaces[i], LabelPlaces[i].Width, LabelPlaces[i].Height);
+    MoveControl(ListTable[i], ListPlaces[i], ListPlaces[i].Width, ListPlaces[i].Height);
   }
   for (int i = 0; i < SettingCount; ++i)
     if (ListTable[i]) ShowWindow(ListTable[i], SW_SHOW);

@@ -255,17 +255,23 @@ device_cells() {
 
 # --- Cases
 
-case_start_without_device() {
+# Runs the program without a device from folder $2 (or the default), takes the steps $1 and checks
+# that the main window never became visible meanwhile.
+run_without_device_never_showing_main() {
   absent=1
   wine "$probe_exe" watch-main 20000 >"$case_dir/watch.out" 2>/dev/null &
   local watcher=$!
-  start_program
-  without_device_steps
+  start_program ${2:+"$2"}
+  "$1"
   local status=$?
   [ $status -eq 0 ] || kill "$watcher" 2>/dev/null
   wait "$watcher"
   [ $status -eq 0 ] || return 1
   expect "main window during the run" "$(tr -d '\r' <"$case_dir/watch.out")" "main-visible=never"
+}
+
+case_start_without_device() {
+  run_without_device_never_showing_main without_device_steps
 }
 
 without_device_steps() {
@@ -557,16 +563,7 @@ case_cd_advisory_labelled_root() {
 # From T:\ without a device: the warning, then the error, and never the main window.
 case_cd_advisory_without_device() {
   label_drive t 'cwd="T:\\" label="TAVRIK9"' || return 1
-  absent=1
-  wine "$probe_exe" watch-main 20000 >"$case_dir/watch.out" 2>/dev/null &
-  local watcher=$!
-  start_program "$drive_dir"
-  advisory_without_device_steps
-  local status=$?
-  [ $status -eq 0 ] || kill "$watcher" 2>/dev/null
-  wait "$watcher"
-  [ $status -eq 0 ] || return 1
-  expect "main window during the run" "$(tr -d '\r' <"$case_dir/watch.out")" "main-visible=never"
+  run_without_device_never_showing_main advisory_without_device_steps "$drive_dir"
 }
 
 advisory_without_device_steps() {

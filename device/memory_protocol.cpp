@@ -24,12 +24,19 @@ void BuildOutputReport(unsigned char report[HidReportSize], uint8_t command, int
 
 int DataProgressPercent(int byteIndex) { return (byteIndex + 1) * 100 / static_cast<int>(DeviceConfigSize); }
 
-int ReadDeviceByte(HidDeviceHandle* device, int address, uint8_t* value) {
-  unsigned char report[HidReportSize], answer[HidReportSize] = {};
+static int ExchangeForAnswer(HidDeviceHandle* device, const unsigned char* report, unsigned char sentinel) {
+  unsigned char answer[HidReportSize];
+  memset(answer, sentinel, sizeof answer);
+  WriteHidDevice(device, report, answer);
+  return answer[4] == sentinel ? NoDeviceAnswer : answer[4];
+}
+
+int ReadDeviceByte(HidDeviceHandle* device, int address) {
+  const unsigned char FirstSentinel = 0x5A, SecondSentinel = 0xA5;
+  unsigned char report[HidReportSize];
   BuildOutputReport(report, ReadByteCommand, address, 0);
-  int result = WriteHidDevice(device, report, answer);
-  *value = answer[4];
-  return result;
+  int value = ExchangeForAnswer(device, report, FirstSentinel);
+  return value != NoDeviceAnswer ? value : ExchangeForAnswer(device, report, SecondSentinel);
 }
 
 int WriteDeviceByte(HidDeviceHandle* device, int address, uint8_t value) {
@@ -42,16 +49,23 @@ static bool OpenDevice(HidDeviceHandle* device) {
   return OpenHidDevice(TavrikVendorId, TavrikProductId, TavrikInterfaceId, device) == 0;
 }
 
+static void Idle(IdleRoutine idle) {
+  if (idle) idle();
+}
+
 int ReadConfigFromDevice(ConfigBlock& block, ProgressReporter report) {
   HidDeviceHandle device;
   if (!OpenDevice(&device)) return DeviceNotFound;
   uint8_t data[DeviceConfigSize];
   int result = DeviceOk;
   for (size_t i = 0; i < DeviceConfigSize && result == DeviceOk; ++i) {
-    if (ReadDeviceByte(&device, static_cast<int>(i), &data[i]) != 0)
+    int value = ReadDeviceByte(&device, static_cast<int>(i));
+    if (value == NoDeviceAnswer) {
       result = DeviceTransferError;
-    else
+    } else {
+      data[i] = static_cast<uint8_t>(value);
       report(100, DataProgressPercent(static_cast<int>(i)));
+    }
   }
   CloseHidDevice(&device);
   if (result == DeviceOk) {
@@ -61,19 +75,33 @@ int ReadConfigFromDevice(ConfigBlock& block, ProgressReporter report) {
   return result;
 }
 
+// Only the setting cells are checked: the device may keep the other cells of 0..31 to itself.
+static bool SettingCellsHold(HidDeviceHandle* device, const ConfigBlock& block, IdleRoutine idle) {
+  for (size_t address = ModeOffset; address <= DataBitsOffset; ++address) {
+    int value = ReadDeviceByte(device, static_cast<int>(address));
+    Idle(idle);
+    if (value != block.Bytes[address]) return false;
+  }
+  return true;
+}
+
 int WriteConfigToDevice(const ConfigBlock& block, ProgressReporter report, IdleRoutine idle) {
   HidDeviceHandle device;
   if (!OpenDevice(&device)) return DeviceNotFound;
-  int result = WriteDeviceByte(&device, ControlCellAddress, ControlCellWriting) == 0 ? DeviceOk : DeviceTransferError;
-  if (result == DeviceOk && idle) idle();
-  for (size_t i = 0; i < DeviceConfigSize && result == DeviceOk; ++i) {
-    if (WriteDeviceByte(&device, static_cast<int>(i), block.Bytes[i]) != 0)
-      result = DeviceTransferError;
-    else
-      report(100, DataProgressPercent(static_cast<int>(i)));
+  WriteDeviceByte(&device, ControlCellAddress, ControlCellWriting);
+  Idle(idle);
+  for (size_t i = 0; i < DeviceConfigSize; ++i) {
+    WriteDeviceByte(&device, static_cast<int>(i), block.Bytes[i]);
+    report(100, DataProgressPercent(static_cast<int>(i)));
   }
-  if (result == DeviceOk && WriteDeviceByte(&device, ControlCellAddress, ControlCellDone) != 0)
-    result = DeviceTransferError;
+  int result = DeviceTransferError;
+  if (SettingCellsHold(&device, block, idle)) {
+    WriteDeviceByte(&device, ControlCellAddress, ControlCellDone);
+    Idle(idle);
+    // The control cell itself is the device's to change, so a setting cell is read instead.
+    if (ReadDeviceByte(&device, ModeOffset) != NoDeviceAnswer) result = DeviceOk;
+    Idle(idle);
+  }
   CloseHidDevice(&device);
   return result;
 }

@@ -15,7 +15,7 @@ const uint8_t ControlCellWriting = 0, ControlCellDone = 72;
 
 // Called after each of the 32 data bytes: the configuration percentage (always 100) and the data percentage.
 typedef void (*ProgressReporter)(int configPercent, int dataPercent);
-// Called after the control cell's first write, which no progress report follows.
+// Called after each exchange that no progress report follows, so pending messages are handled.
 typedef void (*IdleRoutine)();
 
 // Opens and closes the device once: DeviceOk when one is attached, DeviceNotFound otherwise.
@@ -25,13 +25,20 @@ void BuildOutputReport(unsigned char report[HidReportSize], uint8_t command, int
 // (i + 1) * 100 / 32, truncated: 3, 6, 9, ... 96, 100.
 int DataProgressPercent(int byteIndex);
 
-// Both return the library's result, 0 for a good exchange; the read gives the cell's value in *value.
-int ReadDeviceByte(HidDeviceHandle* device, int address, uint8_t* value);
+// What ReadDeviceByte gives when no answer came.
+const int NoDeviceAnswer = -1;
+// The library's exchange result means nothing here: an answer is known by what comes back. The
+// answer buffer is filled with a sentinel first; when byte 4 comes back as the sentinel, the exchange
+// is made once more with another one. A cell can equal only one of the two, so two unchanged
+// answers mean no answer came. Returns the cell's value, 0..255, or NoDeviceAnswer.
+int ReadDeviceByte(HidDeviceHandle* device, int address);
+// Returns the library's result unchanged; no caller uses it.
 int WriteDeviceByte(HidDeviceHandle* device, int address, uint8_t value);
 
-// On success the block holds the device's 32 bytes and 0 in bytes 32..511. On any failure the
-// block is left as it was. A failed exchange ends the connection at once: DeviceTransferError.
+// On success the block holds the device's 32 bytes and 0 in bytes 32..511. A read without an
+// answer ends the connection at once (DeviceTransferError) and leaves the block as it was.
 int ReadConfigFromDevice(ConfigBlock& block, ProgressReporter report);
-// Sends bytes 0..31, framed by 0 and then 72 in the control cell. A failed exchange ends the
-// connection at once (no 72 is written): DeviceTransferError.
+// Sends bytes 0..31 with 0 in the control cell, then reads the six setting cells back; only when
+// all six hold what was sent is the control cell set to 72, and one more read after it shows that
+// the device took it. Otherwise the connection ends there: DeviceTransferError, and no 72.
 int WriteConfigToDevice(const ConfigBlock& block, ProgressReporter report, IdleRoutine idle = 0);

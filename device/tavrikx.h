@@ -19,7 +19,8 @@ const int HidReportSize = 8;
 extern "C" {
 // 0: the device is open and the record describes it; anything else: nothing was opened.
 int TAVRIKX_CALL OpenHidDevice(int vendorId, int productId, int interfaceId, HidDeviceHandle* device);
-// Sends one 8-byte output report and waits for the 8-byte answer. 0: the exchange succeeded.
+// Sends one 8-byte output report and waits for the 8-byte answer. What its result means is the
+// library's own business and unknown here: this program never uses it.
 int TAVRIKX_CALL WriteHidDevice(HidDeviceHandle* device, const unsigned char* outputReport,
                                 unsigned char* inputReport);
 // Ends the connection; accepts a record whose open failed or that was closed already.

@@ -7,12 +7,10 @@
 
 bool ReadSimulatorSetting(const char* name, char* value, size_t size) {
   const char* text = getenv(name);
-  if (!text || strlen(text) >= size) return false;
+  if (!text || !text[0] || strlen(text) >= size) return false;
   strcpy(value, text);
   return true;
 }
-
-void DefaultMemoryPath(char* path, size_t size) { strncpy(path, "TAVRIKX.mem", size - 1), path[size - 1] = 0; }
 
 void SleepMilliseconds(int ms) {
   timespec delay = {ms / 1000, (ms % 1000) * 1000000L};

@@ -13,15 +13,20 @@ namespace {
 
 const uint32_t OpenMagic = 0x534B5654;  // "TVKS"
 
+// What the caller's record holds while a connection is open.
 struct Connection {
   uint32_t Magic;
   uint32_t Number;
   uint32_t Exchanges;
-  uint32_t FailAt;   // 0: never
-  uint32_t DelayMs;
 };
 static_assert(sizeof(Connection) <= sizeof(HidDeviceHandle), "connection must fit the caller's record");
 
+// The orders of the last open.
+struct Orders {
+  long FailAt, DelayMs, Result, DiscardWrites;
+};
+
+Orders Ordered;
 uint32_t ConnectionsMade;
 int ConnectionsOpen;
 FILE* MemoryFile;
@@ -50,29 +55,31 @@ void FormatReport(char* text, const unsigned char* report) {
   text[3 * HidReportSize - 1] = 0;
 }
 
-// Opens the memory file for this connection, creating 64 KiB of zeros the first time.
+// The memory file named by the environment, created as 64 KiB of zeros the first time; null when no
+// file is named (no simulation) or it cannot be opened.
 FILE* OpenMemoryFile() {
   char path[1024];
-  if (!ReadSimulatorSetting("TAVRIKX_SIM_MEMORY", path, sizeof path) || !path[0]) DefaultMemoryPath(path, sizeof path);
+  if (!ReadSimulatorSetting("TAVRIKX_SIM_MEMORY", path, sizeof path)) return 0;
   FILE* file = fopen(path, "r+b");
-  if (!file) {
-    file = fopen(path, "w+b");
-    if (!file) return 0;
-    static const unsigned char zeros[4096] = {};
-    for (size_t done = 0; done < SimulatedMemorySize; done += sizeof zeros) fwrite(zeros, 1, sizeof zeros, file);
-    fflush(file);
-  }
-  return file;
+  if (file) return file;
+  file = fopen(path, "w+b");
+  if (!file) return 0;
+  static const unsigned char zeros[4096] = {};
+  bool created = true;
+  for (size_t done = 0; done < SimulatedMemorySize; done += sizeof zeros)
+    created = created && fwrite(zeros, 1, sizeof zeros, file) == sizeof zeros;
+  if (fflush(file) == 0 && created) return file;
+  fclose(file);
+  return 0;
 }
 
 uint8_t ReadCell(int address) {
-  int value = 0;
-  if (MemoryFile && fseek(MemoryFile, address, SEEK_SET) == 0) value = fgetc(MemoryFile);
+  int value = fseek(MemoryFile, address, SEEK_SET) == 0 ? fgetc(MemoryFile) : EOF;
   return value == EOF ? 0 : static_cast<uint8_t>(value);
 }
 
 void WriteCell(int address, uint8_t value) {
-  if (MemoryFile && fseek(MemoryFile, address, SEEK_SET) == 0) {
+  if (fseek(MemoryFile, address, SEEK_SET) == 0) {
     fputc(value, MemoryFile);
     fflush(MemoryFile);
   }
@@ -85,15 +92,15 @@ extern "C" int TAVRIKX_CALL OpenHidDevice(int vendorId, int productId, int inter
   Connection* connection = reinterpret_cast<Connection*>(device);
   memset(device, 0, sizeof *device);
   bool matches = vendorId == TavrikVendorId && productId == TavrikProductId && interfaceId == TavrikInterfaceId;
-  if (!matches || SettingNumber("TAVRIKX_SIM_ABSENT") != 0) {
+  if (matches && SettingNumber("TAVRIKX_SIM_ABSENT") == 0 && !MemoryFile) MemoryFile = OpenMemoryFile();
+  if (!matches || SettingNumber("TAVRIKX_SIM_ABSENT") != 0 || !MemoryFile) {
     Log("open %d %d %d = %d", vendorId, productId, interfaceId, SimulatorOpenFailed);
     return SimulatorOpenFailed;
   }
-  if (!MemoryFile) MemoryFile = OpenMemoryFile();
+  Ordered = {SettingNumber("TAVRIKX_SIM_FAIL_AT"), SettingNumber("TAVRIKX_SIM_DELAY_MS"),
+             SettingNumber("TAVRIKX_SIM_RESULT"), SettingNumber("TAVRIKX_SIM_DISCARD_WRITES")};
   connection->Magic = OpenMagic;
   connection->Number = ++ConnectionsMade;
-  connection->FailAt = static_cast<uint32_t>(SettingNumber("TAVRIKX_SIM_FAIL_AT"));
-  connection->DelayMs = static_cast<uint32_t>(SettingNumber("TAVRIKX_SIM_DELAY_MS"));
   ++ConnectionsOpen;
   Log("open %d %d %d = 0 conn %u%s", vendorId, productId, interfaceId, connection->Number,
       ConnectionsOpen > 1 ? " overlap" : "");
@@ -103,27 +110,29 @@ extern "C" int TAVRIKX_CALL OpenHidDevice(int vendorId, int productId, int inter
 extern "C" int TAVRIKX_CALL WriteHidDevice(HidDeviceHandle* device, const unsigned char* outputReport,
                                            unsigned char* inputReport) {
   Connection* connection = reinterpret_cast<Connection*>(device);
+  int result = static_cast<int>(Ordered.Result);
   char out[3 * HidReportSize + 1], in[3 * HidReportSize + 1];
   FormatReport(out, outputReport);
   if (connection->Magic != OpenMagic) {
-    Log("xchg conn none out %s = %d", out, SimulatorExchangeFailed);
-    return SimulatorExchangeFailed;
+    Log("xchg conn none out %s = %d failed", out, result);
+    return result;
   }
   ++connection->Exchanges;
-  if (connection->DelayMs) SleepMilliseconds(static_cast<int>(connection->DelayMs));
-  if (connection->FailAt && connection->Exchanges >= connection->FailAt) {
-    Log("xchg conn %u out %s = %d", connection->Number, out, SimulatorExchangeFailed);
-    return SimulatorExchangeFailed;
+  if (Ordered.DelayMs) SleepMilliseconds(static_cast<int>(Ordered.DelayMs));
+  if (Ordered.FailAt && connection->Exchanges >= static_cast<uint32_t>(Ordered.FailAt)) {
+    Log("xchg conn %u out %s = %d failed", connection->Number, out, result);
+    return result;
   }
   unsigned char answer[HidReportSize];
   memcpy(answer, outputReport, sizeof answer);
   int address = outputReport[2] * 256 + outputReport[3];
-  if (outputReport[0] == 2 && outputReport[1] == 0x81) WriteCell(address, outputReport[4]);
+  bool store = !Ordered.DiscardWrites;
+  if (outputReport[0] == 2 && outputReport[1] == 0x81 && store) WriteCell(address, outputReport[4]);
   if (outputReport[0] == 2 && outputReport[1] == 0x82) answer[4] = ReadCell(address);
   memcpy(inputReport, answer, sizeof answer);
   FormatReport(in, answer);
-  Log("xchg conn %u out %s = 0 in %s", connection->Number, out, in);
-  return 0;
+  Log("xchg conn %u out %s = %d in %s", connection->Number, out, result, in);
+  return result;
 }
 
 extern "C" void TAVRIKX_CALL CloseHidDevice(HidDeviceHandle* device) {

@@ -10,6 +10,9 @@ ensure_wine_prefix
 cmake --preset win32 >out/configure-win32.log 2>&1 || { cat out/configure-win32.log; exit 1; }
 cmake --build --preset win32 --target tavrik9 tavrikx_sim | grep -v '^\[' || true
 dist="$repo_root/out/win32/dist"
+# The stand-in library simulates a device only when told where to keep its memory.
+TAVRIKX_SIM_MEMORY=$(winepath -w "$dist/TAVRIKX.mem" 2>/dev/null)
+export TAVRIKX_SIM_MEMORY
 echo "program: $dist/TAVRIK9.exe (the simulated device keeps its memory in $dist/TAVRIKX.mem)"
 
 if [ -n "${DISPLAY:-}" ]; then

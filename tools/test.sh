@@ -7,7 +7,6 @@ source tools/wine-env.sh
 ensure_wine_prefix
 start_display || exit 1
 trap stop_display EXIT
-prepare_label_drives  # before the server starts, which reads the drive labels once
 wineserver -p >/dev/null 2>&1  # one server for the whole run: Wine starts fast after the first program
 wine wineboot >/dev/null 2>&1  # start its services now, away from CTest's pipes
 set_wine_window_management N

@@ -17,19 +17,6 @@ ensure_wine_prefix() {
   fi
 }
 
-# Drives T: labelled "TAVRIK9" and U: labelled "tavrik9", for the end-to-end test of the CD advisory.
-# Wine reads the drives and their .windows-label files when the prefix's first process starts: call
-# this before wineserver -p.
-prepare_label_drives() {
-  local entry letter
-  for entry in t:TAVRIK9 u:tavrik9; do
-    letter=${entry%%:*}
-    mkdir -p "$WINEPREFIX/label-drives/$letter/sub"
-    printf '%s\n' "${entry#*:}" >"$WINEPREFIX/label-drives/$letter/.windows-label"
-    ln -sfn "../label-drives/$letter" "$WINEPREFIX/dosdevices/$letter:"
-  done
-}
-
 # Starts Xvfb when no display is set; the caller stops it with stop_display.
 started_xvfb_pid=
 start_display() {

@@ -24,7 +24,8 @@ const int ResponsivenessRuns = 3;   // per command; the longest delay of all is 
 const int LaunchRuns = 7;           // per program; the median is reported
 const double PostPeriodMs = 2.0;    // the stamped messages' period
 const int PauseMs = 100;            // each transfer's two pauses
-const int SaveToExchanges = 34, ReadFromExchanges = 32;
+// Save To: control cell, 32 data bytes, 6 setting cells read back, 72, one read after it.
+const int SaveToExchanges = 41, ReadFromExchanges = 32;
 const DWORD LaunchTimeoutMs = 30000;
 const UINT StampMessage = WM_APP + 1;
 
@@ -208,11 +209,10 @@ void BenchSnapping() {
   Report("wm_sizing_full_walk", perMessageUs, 1e6 / 60, "us", 0.10);
 }
 
+// The simulated device, for the in-process figures and the launched programs alike.
+char SimulatedMemory[MAX_PATH];
+
 void BenchInProcess() {
-  char memory[MAX_PATH], folder[MAX_PATH];
-  GetTempPathA(sizeof folder, folder);
-  snprintf(memory, sizeof memory, "%stavrik-bench-%lu.mem", folder, GetCurrentProcessId());
-  SetEnvironmentVariableA("TAVRIKX_SIM_MEMORY", memory);
   for (const char* name : {"TAVRIKX_SIM_LOG", "TAVRIKX_SIM_ABSENT", "TAVRIKX_SIM_FAIL_AT", "TAVRIKX_SIM_DELAY_MS"})
     SetEnvironmentVariableA(name, nullptr);
 
@@ -232,7 +232,6 @@ void BenchInProcess() {
   UnhookWindowsHookEx(CbtHook);
   DestroyWindow(MainWindow);
   HandlePending();
-  DeleteFileA(memory);
 }
 
 // --- Start-up against a bare window -------------------------------------------------------------------
@@ -318,9 +317,14 @@ int main(int argc, char** argv) {
     return 2;
   }
   QueryPerformanceFrequency(&Frequency);
+  char folder[MAX_PATH];
+  GetTempPathA(sizeof folder, folder);
+  snprintf(SimulatedMemory, sizeof SimulatedMemory, "%stavrik-bench-%lu.mem", folder, GetCurrentProcessId());
+  SetEnvironmentVariableA("TAVRIKX_SIM_MEMORY", SimulatedMemory);
   printf("# %-30s %16s %16s %8s %8s  %s\n", "figure", "measured", "reference", "ratio", "target", "verdict");
   BenchInProcess();
   BenchStartUp(argv[1], argv[3]);
   BenchSizes(argv[1], argv[2]);
+  DeleteFileA(SimulatedMemory);
   return 0;
 }

@@ -1,0 +1,24 @@
+// A fresh simulated device for each test: its memory and log in files of its own, its orders given
+// through the environment that the stand-in TAVRIKX library reads at every open.
+#pragma once
+#include <stdint.h>
+
+#include <string>
+#include <vector>
+
+struct SimulatedDevice {
+  SimulatedDevice();
+  ~SimulatedDevice();
+  // Sets TAVRIKX_SIM_<name>; null takes the order back.
+  void Order(const char* name, const char* value) const;
+  void Order(const char* name, int value) const { Order(name, std::to_string(value).c_str()); }
+  // One line per library call: opens and closes as logged but for the connection's number, an
+  // exchange as its output report's bytes in hexadecimal, with " failed" when the device did not answer.
+  std::vector<std::string> Log() const;
+  std::vector<uint8_t> Cells(long address, size_t count) const;
+  void SetCells(long address, const std::vector<uint8_t>& bytes) const;
+
+  std::string MemoryPath, LogPath;
+};
+
+std::string Hex(const uint8_t* bytes, size_t count);

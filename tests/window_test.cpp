@@ -7,87 +7,65 @@
 #include <algorithm>
 
 #include "config_files.h"
-#include "main_window.h"
 #include "memory_protocol.h"
 #include "resource.h"
 #include "settings_controls.h"
 #include "startup.h"
 #include "support/modal_script.h"
 #include "support/simulated_device.h"
-#include "transfer_commands.h"
 #include "window_state.h"
 
 using Texts = std::vector<std::string>;
+static const std::string Guard = "The current configuration has changed.\nDo you want to save the changes? [YES NO CANCEL question]",
+    Saved = "The configuration was successfully saved to the TAVRIK-9 [OK]", WriteError = "Error while writing to the TAVRIK-9 [OK error]",
+    ReadOk = "The configuration was successfully read from the TAVRIK-9 [OK]", ReadError = "Error while reading from the TAVRIK-9 [OK error]",
+    NotFound = "The TAVRIK-9 was not found [OK error]", InvalidFile = "Invalid configuration file [OK error]";
 
-namespace {
-
-const std::string Guard = "The current configuration has changed.\nDo you want to save the changes? [YES NO CANCEL question]",
-                  Saved = "The configuration was successfully saved to the TAVRIK-9 [OK]",
-                  WriteError = "Error while writing to the TAVRIK-9 [OK error]",
-                  ReadOk = "The configuration was successfully read from the TAVRIK-9 [OK]",
-                  ReadError = "Error while reading from the TAVRIK-9 [OK error]",
-                  NotFound = "The TAVRIK-9 was not found [OK error]", InvalidFile = "Invalid configuration file [OK error]";
-
-void OpenMainWindow() {
+static void OpenMainWindow() {
   CreateMainWindow(GetModuleHandleA(nullptr), nullptr);
   ShowWindow(MainWindow, SW_SHOW);
   SetForegroundWindow(MainWindow);
   FlushEvents(30);
 }
 
-void CloseMainWindow() {
-  ModifiedFlag = 0;
-  CurrentFileName[0] = 0;
-  if (IsWindow(MainWindow)) DestroyWindow(MainWindow);
+static void CloseMainWindow() {
+  ModifiedFlag = 0, CurrentFileName[0] = 0;
+  DestroyWindow(MainWindow);
   FlushEvents(30);  // takes the WM_QUIT
   DeleteObject(ControlFont);
 }
 
-std::string ItemText(HWND list, WPARAM index) {
+static std::string ItemText(HWND list, LRESULT index) {
   char text[32] = "(none)";
-  SendMessageA(list, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
-  return text;
+  return SendMessageA(list, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text)), text;
 }
 
 // The six lists' shown items in list order, joined by '|'.
-std::string AllShown() {
+static std::string AllShown() {
   std::string shown;
   for (HWND list : ListTable) shown += (shown.empty() ? "" : "|") + ItemText(list, SendMessageA(list, CB_GETCURSEL, 0, 0));
   return shown;
 }
 
-std::vector<uint8_t> FileBytes(const std::string& path) {
+static std::vector<uint8_t> FileBytes(const std::string& path, std::vector<uint8_t> write = {}) {
   std::vector<uint8_t> bytes(2000);
-  FILE* file = fopen(path.c_str(), "rb");
-  bytes.resize(file ? fread(bytes.data(), 1, bytes.size(), file) : 0);
-  if (file) fclose(file);
-  return bytes;
+  FILE* file = fopen(path.c_str(), write.empty() ? "rb" : "wb");
+  bytes.resize(!file ? 0 : write.empty() ? fread(bytes.data(), 1, bytes.size(), file) : fwrite(write.data(), 1, write.size(), file));
+  return file && fclose(file), bytes;
 }
 
-void WriteFile(const std::string& path, std::vector<uint8_t> bytes) {
-  FILE* file = fopen(path.c_str(), "wb");
-  fwrite(bytes.data(), 1, bytes.size(), file);
-  fclose(file);
-}
-
-void Click(HWND button, bool post = false) {
-  WPARAM clicked = MAKEWPARAM(0, BN_CLICKED);
-  if (post) PostMessageA(MainWindow, WM_COMMAND, clicked, reinterpret_cast<LPARAM>(button));
-  else SendMessageA(MainWindow, WM_COMMAND, clicked, reinterpret_cast<LPARAM>(button));
+static void Click(HWND button, bool post = false) {
+  if (post) PostMessageA(MainWindow, WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+  else SendMessageA(MainWindow, WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), reinterpret_cast<LPARAM>(button));
 }
 
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override { OpenMainWindow(); }
-  void TearDown() override {
-    CloseMainWindow();
-    remove(File.c_str());
-  }
+  void TearDown() override { CloseMainWindow(), remove(File.c_str()); }
   SimulatedDevice device;
   std::string File = device.MemoryPath + ".tvk";
 };
-
-}  // namespace
 
 TEST(StartUp, WithoutADeviceTheWindowIsNeverShownAndTheProgramEndsWith0) {
   SimulatedDevice device;
@@ -101,26 +79,23 @@ TEST(StartUp, WithoutADeviceTheWindowIsNeverShownAndTheProgramEndsWith0) {
 }
 
 TEST_F(MainWindowTest, ControlsStandAtTheirPlacesWithTheirTextsAndItemsInOrder) {
-  const struct { HWND Control; const char* Text; int X, Y; } controls[] = {
-      {SettingLabels[0], "Baud Rate", 111, 8}, {ListTable[0], "2400|4800|9600|14400|19200|38400", 126, 26},
-      {SettingLabels[1], "Number of Bits", 218, 8}, {ListTable[1], "7|8", 235, 26},
-      {SettingLabels[2], "Stop Bits", 418, 8}, {ListTable[2], "1|2", 435, 26},
-      {SettingLabels[3], "Mode", 5, 8}, {ListTable[3], "ASCII|Ext ASCII|Key Number", 10, 26},
-      {SettingLabels[4], "Parity", 318, 8}, {ListTable[4], "None|Odd|Even", 335, 26},
-      {SettingLabels[5], "HandShaking", 518, 8}, {ListTable[5], "None|RTS/CTS", 530, 26},
-      {SaveToButton, "Save To TAVRIK-9", 128, 120}, {ReadFromButton, "Read From TAVRIK-9", 387, 120}};
+  HWND* labels = SettingLabels;
+  const struct { HWND Control; const char* Shown; } controls[] = {
+      {labels[0], "Baud Rate 111,8"}, {ListTable[0], "2400|4800|9600|14400|19200|38400 126,26"}, {labels[1], "Number of Bits 218,8"},
+      {ListTable[1], "7|8 235,26"}, {labels[2], "Stop Bits 418,8"}, {ListTable[2], "1|2 435,26"}, {labels[3], "Mode 5,8"},
+      {ListTable[3], "ASCII|Ext ASCII|Key Number 10,26"}, {labels[4], "Parity 318,8"}, {ListTable[4], "None|Odd|Even 335,26"},
+      {labels[5], "HandShaking 518,8"}, {ListTable[5], "None|RTS/CTS 530,26"}, {SaveToButton, "Save To TAVRIK-9 128,120"},
+      {ReadFromButton, "Read From TAVRIK-9 387,120"}};
   for (const auto& control : controls) {
     char text[64] = "";
-    GetWindowTextA(control.Control, text, sizeof text);
-    int count = int(SendMessageA(control.Control, CB_GETCOUNT, 0, 0));
-    std::string shown = count > 0 ? "" : text;
-    for (int i = 0; i < count; ++i) shown += (i ? "|" : "") + ItemText(control.Control, i);
     RECT place;
+    int count = int(SendMessageA(control.Control, CB_GETCOUNT, 0, 0));
+    std::string shown = count > 0 ? "" : (GetWindowTextA(control.Control, text, sizeof text), text);
+    for (int i = 0; i < count; ++i) shown += (i ? "|" : "") + ItemText(control.Control, i);
     GetWindowRect(control.Control, &place);
     MapWindowPoints(nullptr, MainWindow, reinterpret_cast<POINT*>(&place), 2);
-    EXPECT_EQ(control.Text, shown);
-    EXPECT_EQ(std::to_string(control.X) + "," + std::to_string(control.Y), std::to_string(place.left) + "," + std::to_string(place.top)) << shown;
-    EXPECT_TRUE(IsWindowVisible(control.Control)) << shown;
+    EXPECT_EQ(control.Shown, shown + " " + std::to_string(place.left) + "," + std::to_string(place.top));
+    EXPECT_TRUE(IsWindowVisible(control.Control)) << control.Shown;
   }
   EXPECT_EQ("9600|8|1|ASCII|None|None", AllShown());
 }
@@ -129,29 +104,21 @@ TEST_F(MainWindowTest, SaveWritesTheListsAs512BytesAndAFailedSaveKeepsTheOldFile
   PressKey(ListTable[ModeSetting], VK_DOWN);
   PressKey(ListTable[HandshakeSetting], VK_DOWN);
   EXPECT_EQ(1, ModifiedFlag) << "a choice in a list is an unsaved change";
-  {
-    ModalScript script{{IDOK, File}};
-    EXPECT_TRUE(SaveConfigFile());
-    EXPECT_EQ(Texts{"Save File"}, script.Seen);
-  }
-  std::vector<uint8_t> expected(512, 0);
+  ModalScript script{{IDOK, File}, {IDOK, File}, {IDYES}, {IDOK}};  // the second time the dialog asks to replace
+  EXPECT_TRUE(SaveConfigFile());
+  std::vector<uint8_t> expected(512, 0), old(1000, 0x33);
   expected[16] = 1, expected[17] = 2, expected[20] = 1, expected[21] = 1, expected[505] = 0x4C;
   EXPECT_EQ(Hex(expected.data(), 512), Hex(FileBytes(File).data(), FileBytes(File).size()));
   EXPECT_EQ(0, ModifiedFlag);
 
-  std::vector<uint8_t> old(1000, 0x33);
-  WriteFile(File, old);
+  FileBytes(File, old);
   SetFileAttributesA(File.c_str(), FILE_ATTRIBUTE_READONLY);
   PressKey(ListTable[ParitySetting], VK_DOWN);
-  {
-    ModalScript script{{IDOK, File}, {IDYES}, {IDOK}};  // the dialog's replace question, then the error
-    EXPECT_FALSE(SaveConfigFile());
-    ASSERT_EQ(3u, script.Seen.size());
-    EXPECT_EQ("Error saving the file [OK error]", script.Seen[2]);
-  }
+  EXPECT_FALSE(SaveConfigFile());
   SetFileAttributesA(File.c_str(), FILE_ATTRIBUTE_NORMAL);
   EXPECT_EQ(old, FileBytes(File));
   EXPECT_EQ(1, ModifiedFlag);
+  EXPECT_EQ("Error saving the file [OK error]", script.Seen.back());
 }
 
 // Open applies each code to its own list; a short file or a code that names no item changes nothing.
@@ -159,10 +126,11 @@ TEST_F(MainWindowTest, OpenShowsEachCodeInItsListAndRefusesShortOrInvalidFiles) 
   const struct { size_t Size; int Offset, Code; const char* Shown; } files[] = {
       {21, 0, 0, nullptr}, {512, 17, 6, nullptr}, {512, 21, 2, nullptr}, {512, 0, 0, "38400|8|2|Ext ASCII|Even|None"}};
   for (const auto& file : files) {
-    std::vector<uint8_t> bytes(file.Size, 0);
-    memcpy(bytes.data() + 16, "\x01\x05\x02\x01\x00\x01", file.Size > 16 ? file.Size - 16 : 0);
-    if (file.Offset) bytes[file.Offset] = uint8_t(file.Code);
-    WriteFile(File, bytes);
+    std::vector<uint8_t> bytes(512, 0);
+    memcpy(bytes.data() + 16, "\x01\x05\x02\x01\x00\x01", 6);
+    bytes[file.Offset] = uint8_t(file.Code);
+    bytes.resize(file.Size);
+    FileBytes(File, bytes);
     PressKey(ListTable[BaudRateSetting], VK_UP);
     std::string before = AllShown();
     ModalScript script{{IDNO}, {IDOK, File}, {IDOK}};
@@ -177,41 +145,31 @@ TEST_F(MainWindowTest, OpenShowsEachCodeInItsListAndRefusesShortOrInvalidFiles) 
 }
 
 // Each command that discards the window's configuration asks first: Yes saves (a cancelled save
-// abandons the command), No goes on, Cancel abandons.
+// abandons the command), No goes on, Cancel abandons; with nothing changed nobody is asked.
 TEST(UnsavedChanges, TheGuardsAnswersDecideForEveryCommand) {
-  const struct { const char* Command; bool Pick; std::vector<ModalAnswer> Answers; Texts Seen; bool Stays; const char* Baud; } rows[] = {
-      {"New", true, {{IDCANCEL}}, {Guard}, true, "14400"},
-      {"New", true, {{IDNO}}, {Guard}, true, "9600"},
-      {"Open", true, {{IDYES}, {IDCANCEL}}, {Guard, "Save File"}, true, "14400"},
-      {"Open", true, {{IDNO}, {IDCANCEL}}, {Guard, "Open File"}, true, "14400"},
-      {"Read From", true, {{IDCANCEL}}, {Guard}, true, "14400"},
-      {"Read From", true, {{IDYES}, {IDOK, "saved"}, {IDOK}}, {Guard, "Save File", ReadOk}, true, "2400"},
-      {"Exit", true, {{IDNO}}, {Guard}, false, ""},
-      {"Exit", true, {{IDYES}, {IDCANCEL}}, {Guard, "Save File"}, true, "14400"},
-      {"Exit", false, {}, {}, false, ""},
-      {"Close", true, {{IDCANCEL}}, {Guard}, true, "14400"},
-      {"Close", true, {{IDYES}, {IDOK, "saved"}}, {Guard, "Save File"}, false, ""},
-      {"Close", false, {}, {}, false, ""}};
+  const struct { UINT Message; WPARAM Command; bool Pick; std::vector<ModalAnswer> Answers; Texts Seen; const char* Baud; } rows[] = {
+      {WM_COMMAND, IDM_NEW, true, {IDCANCEL}, {Guard}, "14400"}, {WM_COMMAND, IDM_NEW, true, {IDNO}, {Guard}, "9600"},
+      {WM_COMMAND, IDM_OPEN, true, {IDYES, IDCANCEL}, {Guard, "Save File"}, "14400"},
+      {WM_COMMAND, IDM_OPEN, true, {IDNO, IDCANCEL}, {Guard, "Open File"}, "14400"},
+      {BN_CLICKED, 0, true, {IDCANCEL}, {Guard}, "14400"},
+      {BN_CLICKED, 0, true, {IDYES, {IDOK, "file"}, IDOK}, {Guard, "Save File", ReadOk}, "2400"},
+      {WM_COMMAND, IDM_EXIT, true, {IDNO}, {Guard}, nullptr}, {WM_COMMAND, IDM_EXIT, false, {}, {}, nullptr},
+      {WM_COMMAND, IDM_EXIT, true, {IDYES, IDCANCEL}, {Guard, "Save File"}, "14400"},
+      {WM_CLOSE, 0, true, {IDCANCEL}, {Guard}, "14400"}, {WM_CLOSE, 0, false, {}, {}, nullptr},
+      {WM_CLOSE, 0, true, {IDYES, {IDOK, "file"}}, {Guard, "Save File"}, nullptr}};
   for (auto row : rows) {
-    SCOPED_TRACE(std::string(row.Command) + " answered " + std::to_string(row.Answers.size() ? row.Answers[0].Button : 0));
+    SCOPED_TRACE("message " + std::to_string(row.Message) + ", command " + std::to_string(row.Command) + ", " +
+                 std::to_string(row.Answers.size()) + " answers");
     SimulatedDevice device;
     std::string file = device.MemoryPath + ".tvk";
     for (ModalAnswer& answer : row.Answers) answer.Path = answer.Path.empty() ? "" : file;
     OpenMainWindow();
     if (row.Pick) PressKey(ListTable[BaudRateSetting], VK_DOWN);
-    {
-      ModalScript script(row.Answers);
-      std::string command = row.Command;
-      if (command == "Close") SendMessageA(MainWindow, WM_CLOSE, 0, 0);
-      if (command == "Read From") Click(ReadFromButton);
-      int id = command == "New" ? IDM_NEW : command == "Open" ? IDM_OPEN : command == "Exit" ? IDM_EXIT : 0;
-      if (id) SendMessageA(MainWindow, WM_COMMAND, id, 0);
-      EXPECT_EQ(row.Seen, script.Seen);
-    }
-    EXPECT_EQ(row.Stays, bool(IsWindow(MainWindow)));
-    if (row.Stays) {
-      EXPECT_EQ(row.Baud, AllShown().substr(0, AllShown().find('|')));
-    }
+    ModalScript script(row.Answers);
+    if (row.Message == BN_CLICKED) Click(ReadFromButton);
+    else SendMessageA(MainWindow, row.Message, row.Command, 0);
+    EXPECT_EQ(row.Seen, script.Seen);
+    EXPECT_EQ(row.Baud ? row.Baud : "(window gone)", IsWindow(MainWindow) ? AllShown().substr(0, AllShown().find('|')) : "(window gone)");
     EXPECT_EQ(row.Answers.size() > 1 && !row.Answers[1].Path.empty() ? 512u : 0u, FileBytes(file).size());
     CloseMainWindow();
     remove(file.c_str());
@@ -223,36 +181,29 @@ TEST(UnsavedChanges, TheGuardsAnswersDecideForEveryCommand) {
 // From clears it. Both commands are started by Enter on their buttons.
 TEST_F(MainWindowTest, TransfersReportEachOutcomeAndAFailureChangesNothing) {
   const struct { const char* Order; int Value; const std::string& Save; uint8_t ControlCell; const std::string& Read; } rows[] = {
-      {"FAIL_AT", 0, Saved, 72, ReadOk},         {"FAIL_AT", 1, WriteError, 0, ReadError},
-      {"FAIL_AT", 20, WriteError, 0, ReadError}, {"FAIL_AT", 34, WriteError, 0, ReadOk},
-      {"FAIL_AT", 40, WriteError, 0, ReadOk},    {"FAIL_AT", 41, WriteError, 72, ReadOk},
+      {"FAIL_AT", 0, Saved, 72, ReadOk},      {"FAIL_AT", 1, WriteError, 0, ReadError}, {"FAIL_AT", 20, WriteError, 0, ReadError},
+      {"FAIL_AT", 34, WriteError, 0, ReadOk}, {"FAIL_AT", 40, WriteError, 0, ReadOk},   {"FAIL_AT", 41, WriteError, 72, ReadOk},
       {"DISCARD_WRITES", 1, WriteError, 0, ReadOk}, {"ABSENT", 1, NotFound, 0, NotFound}};
-  for (int result : {0, 1}) {
+  for (int result : {0, 1})
     for (const auto& row : rows) {
       SCOPED_TRACE(std::string(row.Order) + "=" + std::to_string(row.Value) + ", library result " + std::to_string(result));
       SimulatedDevice device;
       device.Order("RESULT", result);
       device.Order(row.Order, row.Value);
       ModifiedFlag = 1;
-      {
-        ModalScript script{{IDOK}};
-        PressKey(SaveToButton, VK_RETURN);
-        EXPECT_EQ(Texts{row.Save}, script.Seen);
-      }
+      ModalScript script{{IDOK}, {IDOK}};
+      PressKey(SaveToButton, VK_RETURN);
       EXPECT_EQ(1, ModifiedFlag);
       EXPECT_EQ(row.ControlCell, device.Cells(511, 1)[0]);
-
+      ModifiedFlag = 0;
       device.SetCells(16, {2, 5, 1, 1, 1, 0});
       std::string before = AllShown();
-      ModalScript script{{IDOK}};
-      ModifiedFlag = 0;
       PressKey(ReadFromButton, VK_RETURN);
-      EXPECT_EQ(Texts{row.Read}, script.Seen);
+      EXPECT_EQ((Texts{row.Save, row.Read}), script.Seen);
       EXPECT_EQ(row.Read == ReadOk ? "38400|7|2|Key Number|Odd|RTS/CTS" : before, AllShown());
       EXPECT_EQ(0, ModifiedFlag);
       NewConfiguration();
     }
-  }
 }
 
 // Commands that arrive while a transfer pumps messages start no second transfer or connection, and
@@ -260,15 +211,13 @@ TEST_F(MainWindowTest, TransfersReportEachOutcomeAndAFailureChangesNothing) {
 TEST_F(MainWindowTest, DuringATransferNothingElseStartsAndCloseWaitsForTheEnd) {
   device.Order("DELAY_MS", 2);
   ModalScript script{{IDOK}};
-  Click(SaveToButton, true);
-  Click(ReadFromButton, true);
+  Click(SaveToButton, true), Click(ReadFromButton, true);
   PostMessageA(MainWindow, WM_COMMAND, IDM_OPEN, 0);
   PostMessageA(MainWindow, WM_CLOSE, 0, 0);
   Click(SaveToButton);
   EXPECT_EQ(Texts{Saved}, script.Seen);
   std::vector<std::string> log = device.Log();
-  EXPECT_EQ("open 17203 6 6 = 0", log.front());
-  EXPECT_EQ(1, std::count(log.begin(), log.end(), log.front()));
+  EXPECT_EQ(1, std::count(log.begin(), log.end(), "open 17203 6 6 = 0"));
   EXPECT_TRUE(IsWindow(MainWindow));
   EXPECT_TRUE(FlushEvents(300));
   EXPECT_FALSE(IsWindow(MainWindow));
@@ -287,35 +236,30 @@ TEST_F(MainWindowTest, ExitQueuedBehindReadFromRunsAfterTheWholeCommand) {
 
 TEST_F(MainWindowTest, TabShiftTabAndTheArrowsMoveTheFocusByTheTable) {
   HWND* lists = ListTable;
-  const struct { HWND From; UINT Key; bool Shift; HWND To; } moves[] = {
-      {lists[0], VK_TAB, false, lists[1]},  {lists[1], VK_TAB, false, lists[2]},  {lists[2], VK_TAB, false, lists[3]},
-      {lists[3], VK_TAB, false, SaveToButton}, {lists[4], VK_TAB, false, SaveToButton}, {lists[5], VK_TAB, false, SaveToButton},
-      {lists[0], VK_TAB, true, nullptr},    {lists[1], VK_TAB, true, lists[0]},   {lists[2], VK_TAB, true, lists[1]},
-      {lists[3], VK_TAB, true, lists[2]},   {lists[4], VK_TAB, true, nullptr},    {lists[5], VK_TAB, true, nullptr},
-      {MainWindow, VK_TAB, false, lists[0]}, {MainWindow, VK_TAB, true, lists[0]},
-      {SaveToButton, VK_TAB, false, ReadFromButton}, {ReadFromButton, VK_TAB, false, lists[0]},
-      {ReadFromButton, VK_UP, false, SaveToButton}, {SaveToButton, VK_UP, false, SaveToButton}};
+  const struct { HWND From; UINT Key; BYTE Shift; HWND To; } moves[] = {
+      {lists[0], VK_TAB, 0, lists[1]}, {lists[1], VK_TAB, 0, lists[2]}, {lists[2], VK_TAB, 0, lists[3]},
+      {lists[3], VK_TAB, 0, SaveToButton}, {lists[4], VK_TAB, 0, SaveToButton}, {lists[5], VK_TAB, 0, SaveToButton},
+      {lists[0], VK_TAB, 0x80, nullptr}, {lists[1], VK_TAB, 0x80, lists[0]}, {lists[2], VK_TAB, 0x80, lists[1]},
+      {lists[3], VK_TAB, 0x80, lists[2]}, {lists[4], VK_TAB, 0x80, nullptr}, {lists[5], VK_TAB, 0x80, nullptr},
+      {MainWindow, VK_TAB, 0, lists[0]}, {MainWindow, VK_TAB, 0x80, lists[0]}, {SaveToButton, VK_TAB, 0, ReadFromButton},
+      {ReadFromButton, VK_TAB, 0, lists[0]}, {ReadFromButton, VK_UP, 0, SaveToButton}, {SaveToButton, VK_UP, 0, SaveToButton},
+      {SaveToButton, VK_UP, 0, SaveToButton}};  // the last one with Shift released
   for (const auto& move : moves) {
     BYTE keys[256];
     GetKeyboardState(keys);
-    keys[VK_SHIFT] = move.Shift ? 0x80 : 0;
+    keys[VK_SHIFT] = move.Shift;
     SetKeyboardState(keys);
     SetFocus(move.From);
     PressKey(move.From, move.Key);
     EXPECT_EQ(move.To, GetFocus()) << "key " << move.Key << (move.Shift ? " with Shift" : "") << " from " << move.From;
   }
-  BYTE keys[256];
-  GetKeyboardState(keys);
-  keys[VK_SHIFT] = 0;
-  SetKeyboardState(keys);
 }
 
 TEST(Resources, EveryResourceTheProgramLoadsIsInTheBuiltProgram) {
   HMODULE program = LoadLibraryExA(TAVRIK9_PROGRAM, nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  ASSERT_TRUE(program) << TAVRIK9_PROGRAM;
-  const struct { int Id; LPCSTR Type; } resources[] = {{IDI_MAIN, RT_GROUP_ICON}, {IDR_MAINMENU, RT_MENU},
-      {IDR_ACCEL, RT_ACCELERATOR}, {IDD_ABOUT, RT_DIALOG}, {IDD_WRITE_PROGRESS, RT_DIALOG}, {IDD_READ_PROGRESS, RT_DIALOG}};
+  const struct { int Id; LPCSTR Type; } resources[] = {{IDI_MAIN, RT_GROUP_ICON}, {IDR_MAINMENU, RT_MENU}, {IDR_ACCEL, RT_ACCELERATOR},
+      {IDD_ABOUT, RT_DIALOG}, {IDD_WRITE_PROGRESS, RT_DIALOG}, {IDD_READ_PROGRESS, RT_DIALOG}};
   for (const auto& resource : resources)
-    EXPECT_TRUE(FindResourceA(program, MAKEINTRESOURCEA(resource.Id), resource.Type)) << resource.Id;
+    EXPECT_TRUE(program && FindResourceA(program, MAKEINTRESOURCEA(resource.Id), resource.Type)) << resource.Id;
   FreeLibrary(program);
 }

@@ -3,96 +3,67 @@
 
 #include <gtest/gtest.h>
 
-#include <string.h>
-
 #include "resource.h"
 
-namespace {
+static ModalScript* Running;
 
-ModalScript* Running;
-const int BoxTextId = 0xFFFF, NameComboId = 0x47c, NameEditId = 0x480;
-
-std::string TextOf(HWND window) {
+static std::string TextOf(HWND window) {
   char text[1024] = "";
-  GetWindowTextA(window, text, sizeof text);
-  return text;
+  return GetWindowTextA(window, text, sizeof text), text;
 }
 
-BOOL CALLBACK FindControl(HWND child, LPARAM found) {
-  char name[16] = "";
-  GetClassNameA(child, name, sizeof name);
-  LONG style = GetWindowLongA(child, GWL_STYLE);
-  HWND* result = reinterpret_cast<HWND*>(found);
-  bool wanted = result[1] ? !lstrcmpiA(name, "Edit") && IsWindowEnabled(child)
-                          : !lstrcmpiA(name, "Static") && (style & SS_TYPEMASK) == SS_ICON;
-  if (wanted) result[0] = child;
-  return !wanted;
+// The first child of the given class (and style type, for statics): an enabled name field, a box's icon.
+static HWND Child(HWND parent, const char* className, LONG type = 0) {
+  for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    char name[16] = "";
+    GetClassNameA(child, name, sizeof name);
+    bool wanted = !lstrcmpiA(name, className) && (type ? (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == type : IsWindowEnabled(child));
+    if (HWND found = wanted ? child : Child(child, className, type)) return found;
+  }
+  return nullptr;
 }
 
-// The child that FindControl looks for: an enabled edit field when edit is set, else an icon.
-HWND Find(HWND parent, bool edit) {
-  HWND found[2] = {nullptr, edit ? parent : nullptr};
-  EnumChildWindows(parent, FindControl, reinterpret_cast<LPARAM>(found));
-  return found[0];
-}
-
-std::string Describe(HWND window) {
-  if (!GetDlgItem(window, BoxTextId)) return TextOf(window);
+static std::string Describe(HWND window) {
+  if (!GetDlgItem(window, 0xFFFF)) return TextOf(window);  // a message box's text has that id
   std::string buttons;
-  const char* const names[] = {"", "OK", "CANCEL", "", "", "", "YES", "NO"};
-  for (int id : {IDOK, IDYES, IDNO, IDCANCEL})
-    if (GetWindowLongA(GetDlgItem(window, id), GWL_STYLE) & WS_VISIBLE) buttons += (buttons.empty() ? "" : " ") + std::string(names[id]);
-  HICON icon = reinterpret_cast<HICON>(SendMessageA(Find(window, false), STM_GETICON, 0, 0));
-  const char* kind = !icon ? "" : icon == LoadIconA(nullptr, IDI_HAND) ? " error"
-                     : icon == LoadIconA(nullptr, IDI_QUESTION) ? " question" : " other icon";
-  return TextOf(GetDlgItem(window, BoxTextId)) + " [" + buttons + kind + "]";
+  for (auto button : {std::make_pair(IDOK, "OK"), {IDYES, "YES"}, {IDNO, "NO"}, {IDCANCEL, "CANCEL"}})
+    if (GetWindowLongA(GetDlgItem(window, button.first), GWL_STYLE) & WS_VISIBLE) buttons += (buttons.empty() ? "" : " ") + std::string(button.second);
+  HICON icon = reinterpret_cast<HICON>(SendMessageA(Child(window, "Static", SS_ICON), STM_GETICON, 0, 0));
+  const char* kind = !icon ? "" : icon == LoadIconA(nullptr, IDI_HAND) ? " error" : icon == LoadIconA(nullptr, IDI_QUESTION) ? " question" : " icon";
+  return TextOf(GetDlgItem(window, 0xFFFF)) + " [" + buttons + kind + "]";
 }
 
-LRESULT CALLBACK OnCbt(int code, WPARAM wParam, LPARAM lParam) {
-  HWND window = reinterpret_cast<HWND>(wParam);
+static LRESULT CALLBACK OnCbt(int code, WPARAM wParam, LPARAM lParam) {
+  HWND window = reinterpret_cast<HWND>(wParam), owner = GetWindow(window, GW_OWNER);
   char name[16] = "";
   GetClassNameA(window, name, sizeof name);
   bool known = false;
-  for (HWND open : Running->Open) known = known || open == window;
-  if (code == HCBT_ACTIVATE && !known && !strcmp(name, "#32770") && !GetDlgItem(window, IDC_PROGRESS_TEXT)) {
+  for (const auto& shown : Running->Windows) known = known || shown.Window == window;
+  if (code == HCBT_ACTIVATE && !known && !lstrcmpA(name, "#32770") && !GetDlgItem(window, IDC_PROGRESS_TEXT)) {
     Running->Seen.push_back(Describe(window));
-    HWND owner = GetWindow(window, GW_OWNER);
-    Running->Owners.push_back(owner);
     Running->OwnersVisible.push_back(owner && IsWindowVisible(owner));
-    Running->Open.push_back(window);
-    Running->OpenSince.push_back(GetTickCount());
-    Running->Answered.push_back(false);
+    Running->Windows.push_back({window, GetTickCount(), false});
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
-  ModalScript& script = *Running;
-  size_t index = script.Open.size();
-  while (index > 0 && !IsWindow(script.Open[index - 1])) --index;
-  if (index == 0) return;
-  HWND window = script.Open[--index];
-  DWORD age = GetTickCount() - script.OpenSince[index];
-  HWND name = GetDlgItem(window, NameComboId) ? GetDlgItem(window, NameComboId) : GetDlgItem(window, NameEditId);
-  bool answered = script.Answered[index], stuck = age > (answered ? 2000u : 5000u);
-  // A file dialog fills in after it comes up; an answered window needs a moment to go.
-  if (!stuck && (age < 100 || answered || (name && !Find(name, true) && !Find(window, true)))) return;
-  ModalAnswer answer = {IDCANCEL, ""};
-  if (stuck) {
-    ADD_FAILURE() << "left open: " << script.Seen[index];
-  } else if (index < script.Answers.size()) {
-    answer = script.Answers[index];
-  } else {
-    ADD_FAILURE() << "unexpected: " << script.Seen[index];
-  }
-  HWND field = name ? (Find(name, true) ? Find(name, true) : Find(window, true)) : nullptr;
+// Answers the newest open window once it has settled (a file dialog fills in after it comes up).
+static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
+  size_t index = Running->Windows.size();
+  while (index > 0 && !IsWindow(Running->Windows[index - 1].Window)) --index;
+  if (index-- == 0) return;
+  ModalScript::Shown& shown = Running->Windows[index];
+  DWORD age = GetTickCount() - shown.Since;
+  HWND field = Child(shown.Window, "Edit");
+  bool stuck = age > (shown.Answered ? 2000u : 5000u);
+  bool fileDialog = GetDlgItem(shown.Window, 0x47c) || GetDlgItem(shown.Window, 0x480);  // its name box or field
+  if (!stuck && (age < 150 || shown.Answered || (fileDialog && !field))) return;
+  ModalAnswer answer = stuck || index >= Running->Answers.size() ? ModalAnswer(IDCANCEL) : Running->Answers[index];
+  if (stuck || index >= Running->Answers.size()) ADD_FAILURE() << (stuck ? "left open: " : "unexpected: ") << Running->Seen[index];
   if (field && !answer.Path.empty()) SetWindowTextA(field, answer.Path.c_str());
-  PostMessageA(window, WM_COMMAND, MAKEWPARAM(answer.Button, BN_CLICKED), 0);
-  script.Answered[index] = true;
-  script.OpenSince[index] = GetTickCount();
+  PostMessageA(shown.Window, WM_COMMAND, MAKEWPARAM(answer.Button, BN_CLICKED), 0);
+  shown = {shown.Window, GetTickCount(), true};
 }
-
-}  // namespace
 
 ModalScript::ModalScript(const std::vector<ModalAnswer>& answers) : Answers(answers) {
   Running = this;
@@ -100,24 +71,14 @@ ModalScript::ModalScript(const std::vector<ModalAnswer>& answers) : Answers(answ
   Timer = SetTimer(nullptr, 0, 50, OnTimer);
 }
 
-ModalScript::~ModalScript() {
-  KillTimer(nullptr, Timer);
-  UnhookWindowsHookEx(Hook);
-  Running = nullptr;
-}
+ModalScript::~ModalScript() { KillTimer(nullptr, Timer), UnhookWindowsHookEx(Hook), Running = nullptr; }
 
 bool FlushEvents(int ms) {
   bool quit = false;
   MSG message;
-  for (DWORD start = GetTickCount(); GetTickCount() - start < DWORD(ms);) {
-    if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      Sleep(1);
-      continue;
-    }
-    quit = quit || message.message == WM_QUIT;
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
+  for (DWORD start = GetTickCount(); GetTickCount() - start < DWORD(ms);)
+    if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) Sleep(1);
+    else quit = quit || message.message == WM_QUIT, TranslateMessage(&message), DispatchMessageA(&message);
   return quit;
 }
 

@@ -1,7 +1,7 @@
 // Answers, in order, the modal windows that the code under test opens on this thread, and records
 // what each one was: a CBT hook sees it come up, a thread timer (which its modal loop dispatches)
-// answers it. A message box is recorded as "text [buttons icon]", a file dialog by its caption. A
-// window with no answer left fails the test and is cancelled, and so is one still open after 5 s.
+// answers it. A message box is recorded as "text [buttons icon]", any other dialog by its caption.
+// A window with no answer left fails the test and is cancelled, and so is one that stays open.
 #pragma once
 #include <windows.h>
 
@@ -20,16 +20,14 @@ struct ModalScript {
   ~ModalScript();
   std::vector<ModalAnswer> Answers;
   std::vector<std::string> Seen;
-  std::vector<HWND> Owners;
   std::vector<bool> OwnersVisible;
-  std::vector<HWND> Open;
-  std::vector<DWORD> OpenSince;
-  std::vector<bool> Answered;
-  HHOOK Hook = nullptr;
-  UINT_PTR Timer = 0;
+  struct Shown { HWND Window; DWORD Since; bool Answered; };
+  std::vector<Shown> Windows;
+  HHOOK Hook;
+  UINT_PTR Timer;
 };
 
 // Handles this thread's messages for ms milliseconds; true when a WM_QUIT came.
-bool FlushEvents(int ms = 100);
+bool FlushEvents(int ms);
 // A key's WM_KEYDOWN and WM_KEYUP sent straight to a window: no accelerators, no keyboard state.
 void PressKey(HWND window, UINT key);

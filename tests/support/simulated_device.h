@@ -2,13 +2,14 @@
 // through the environment that the stand-in TAVRIKX library reads at every open.
 #pragma once
 #include <stdint.h>
+#include <stdio.h>
 
 #include <string>
 #include <vector>
 
 struct SimulatedDevice {
   SimulatedDevice();
-  ~SimulatedDevice();
+  ~SimulatedDevice() { remove(MemoryPath.c_str()), remove(LogPath.c_str()); }
   // Sets TAVRIKX_SIM_<name>; null takes the order back.
   void Order(const char* name, const char* value) const;
   void Order(const char* name, int value) const { Order(name, std::to_string(value).c_str()); }
@@ -17,7 +18,6 @@ struct SimulatedDevice {
   std::vector<std::string> Log() const;
   std::vector<uint8_t> Cells(long address, size_t count) const;
   void SetCells(long address, const std::vector<uint8_t>& bytes) const;
-
   std::string MemoryPath, LogPath;
 };
 

@@ -1,13 +1,9 @@
-// The window-bound code on the real main window in this process: start-up, files and the
-// unsaved-changes guard, the device commands with their outcomes, reentrancy, keys and resources.
+// The window-bound code on the real main window in this process: files and the unsaved-changes
+// guard, the device commands with their outcomes, reentrancy, keys, the controls and resources.
 #include <gtest/gtest.h>
-#include <stdio.h>
 #include <string.h>
 
-#include <algorithm>
-
 #include "config_files.h"
-#include "memory_protocol.h"
 #include "resource.h"
 #include "settings_controls.h"
 #include "startup.h"
@@ -21,62 +17,45 @@ static const std::string Guard = "The current configuration has changed.\nDo you
     ReadOk = "The configuration was successfully read from the TAVRIK-9 [OK]", ReadError = "Error while reading from the TAVRIK-9 [OK error]",
     NotFound = "The TAVRIK-9 was not found [OK error]", InvalidFile = "Invalid configuration file [OK error]";
 
-static void OpenMainWindow() {
-  CreateMainWindow(GetModuleHandleA(nullptr), nullptr);
-  ShowWindow(MainWindow, SW_SHOW);
-  SetForegroundWindow(MainWindow);
-  FlushEvents(30);
-}
-
-static void CloseMainWindow() {
-  ModifiedFlag = 0, CurrentFileName[0] = 0;
-  DestroyWindow(MainWindow);
-  FlushEvents(30);  // takes the WM_QUIT
-  DeleteObject(ControlFont);
-}
-
-static std::string ItemText(HWND list, LRESULT index) {
-  char text[32] = "(none)";
-  return SendMessageA(list, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text)), text;
-}
-
-// The six lists' shown items in list order, joined by '|'.
-static std::string AllShown() {
-  std::string shown;
-  for (HWND list : ListTable) shown += (shown.empty() ? "" : "|") + ItemText(list, SendMessageA(list, CB_GETCURSEL, 0, 0));
+// A list's items joined by '|', or the selected one only; another control's text.
+static std::string Shown(HWND control, bool selectedOnly = true) {
+  char text[64] = "";
+  std::string shown = SendMessageA(control, CB_GETCOUNT, 0, 0) ? "" : (GetWindowTextA(control, text, sizeof text), text);
+  for (LRESULT i = 0, count = SendMessageA(control, CB_GETCOUNT, 0, 0); i < count; ++i)
+    if (!selectedOnly || i == SendMessageA(control, CB_GETCURSEL, 0, 0))
+      shown += (shown.empty() ? "" : "|") + (SendMessageA(control, CB_GETLBTEXT, i, LPARAM(text)), std::string(text));
   return shown;
 }
 
-static std::vector<uint8_t> FileBytes(const std::string& path, std::vector<uint8_t> write = {}) {
-  std::vector<uint8_t> bytes(2000);
-  FILE* file = fopen(path.c_str(), write.empty() ? "rb" : "wb");
-  bytes.resize(!file ? 0 : write.empty() ? fread(bytes.data(), 1, bytes.size(), file) : fwrite(write.data(), 1, write.size(), file));
-  return file && fclose(file), bytes;
+static std::string AllShown() {
+  std::string shown;
+  for (HWND list : ListTable) shown += (shown.empty() ? "" : "|") + Shown(list);
+  return shown;
 }
 
-static void Click(HWND button, bool post = false) {
-  if (post) PostMessageA(MainWindow, WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), reinterpret_cast<LPARAM>(button));
-  else SendMessageA(MainWindow, WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+// A click on a button as the main window hears of it: sent (run now) or posted (queued).
+static void Click(HWND button, bool send = false) {
+  WPARAM clicked = MAKEWPARAM(0, BN_CLICKED);
+  send ? SendMessageA(MainWindow, WM_COMMAND, clicked, LPARAM(button)) : PostMessageA(MainWindow, WM_COMMAND, clicked, LPARAM(button));
 }
 
 class MainWindowTest : public ::testing::Test {
  protected:
-  void SetUp() override { OpenMainWindow(); }
-  void TearDown() override { CloseMainWindow(), remove(File.c_str()); }
+  void SetUp() override {
+    CreateMainWindow(GetModuleHandleA(nullptr), nullptr);
+    ShowWindow(MainWindow, SW_SHOW);
+    SetForegroundWindow(MainWindow);
+  }
+  void TearDown() override {
+    ModifiedFlag = 0, CurrentFileName[0] = 0;
+    DestroyWindow(MainWindow);
+    FlushEvents(30);  // takes the WM_QUIT
+    DeleteObject(ControlFont);
+    remove(File.c_str());
+  }
   SimulatedDevice device;
   std::string File = device.MemoryPath + ".tvk";
 };
-
-TEST(StartUp, WithoutADeviceTheWindowIsNeverShownAndTheProgramEndsWith0) {
-  SimulatedDevice device;
-  device.Order("ABSENT", 1);
-  ModalScript script{{IDOK}};
-  EXPECT_EQ(0, RunUtility(GetModuleHandleA(nullptr), nullptr, SW_SHOW));
-  EXPECT_EQ(Texts{"       No TAVRIK-9 device was detected !\n\nClick the OK button below, plug the TAVRIK-9\n into the USB "
-                  "Port, and restart the program. [OK error]"}, script.Seen);
-  EXPECT_EQ((std::vector<bool>{false}), script.OwnersVisible);
-  EXPECT_FALSE(IsWindow(MainWindow));
-}
 
 TEST_F(MainWindowTest, ControlsStandAtTheirPlacesWithTheirTextsAndItemsInOrder) {
   HWND* labels = SettingLabels;
@@ -87,14 +66,10 @@ TEST_F(MainWindowTest, ControlsStandAtTheirPlacesWithTheirTextsAndItemsInOrder) 
       {labels[5], "HandShaking 518,8"}, {ListTable[5], "None|RTS/CTS 530,26"}, {SaveToButton, "Save To TAVRIK-9 128,120"},
       {ReadFromButton, "Read From TAVRIK-9 387,120"}};
   for (const auto& control : controls) {
-    char text[64] = "";
     RECT place;
-    int count = int(SendMessageA(control.Control, CB_GETCOUNT, 0, 0));
-    std::string shown = count > 0 ? "" : (GetWindowTextA(control.Control, text, sizeof text), text);
-    for (int i = 0; i < count; ++i) shown += (i ? "|" : "") + ItemText(control.Control, i);
     GetWindowRect(control.Control, &place);
     MapWindowPoints(nullptr, MainWindow, reinterpret_cast<POINT*>(&place), 2);
-    EXPECT_EQ(control.Shown, shown + " " + std::to_string(place.left) + "," + std::to_string(place.top));
+    EXPECT_EQ(control.Shown, Shown(control.Control, false) + " " + std::to_string(place.left) + "," + std::to_string(place.top));
     EXPECT_TRUE(IsWindowVisible(control.Control)) << control.Shown;
   }
   EXPECT_EQ("9600|8|1|ASCII|None|None", AllShown());
@@ -110,8 +85,7 @@ TEST_F(MainWindowTest, SaveWritesTheListsAs512BytesAndAFailedSaveKeepsTheOldFile
   expected[16] = 1, expected[17] = 2, expected[20] = 1, expected[21] = 1, expected[505] = 0x4C;
   EXPECT_EQ(Hex(expected.data(), 512), Hex(FileBytes(File).data(), FileBytes(File).size()));
   EXPECT_EQ(0, ModifiedFlag);
-
-  FileBytes(File, old);
+  WriteFileBytes(File, old);
   SetFileAttributesA(File.c_str(), FILE_ATTRIBUTE_READONLY);
   PressKey(ListTable[ParitySetting], VK_DOWN);
   EXPECT_FALSE(SaveConfigFile());
@@ -129,15 +103,15 @@ TEST_F(MainWindowTest, OpenShowsEachCodeInItsListAndRefusesShortOrInvalidFiles) 
     std::vector<uint8_t> bytes(512, 0);
     memcpy(bytes.data() + 16, "\x01\x05\x02\x01\x00\x01", 6);
     bytes[file.Offset] = uint8_t(file.Code);
-    bytes.resize(file.Size);
-    FileBytes(File, bytes);
+    WriteFileBytes(File, std::vector<uint8_t>(bytes.begin(), bytes.begin() + file.Size));
     PressKey(ListTable[BaudRateSetting], VK_UP);
     std::string before = AllShown();
     ModalScript script{{IDNO}, {IDOK, File}, {IDOK}};
     OpenConfigFile();
-    EXPECT_EQ((file.Shown ? Texts{Guard, "Open File"} : Texts{Guard, "Open File", InvalidFile}), script.Seen) << file.Size;
-    EXPECT_EQ(file.Shown ? file.Shown : before, AllShown()) << file.Size << " bytes, code " << file.Code << " at " << file.Offset;
-    EXPECT_EQ(file.Shown ? 0 : 1, ModifiedFlag) << file.Size;
+    SCOPED_TRACE(std::to_string(file.Size) + " bytes, code " + std::to_string(file.Code) + " at " + std::to_string(file.Offset));
+    EXPECT_EQ((file.Shown ? Texts{Guard, "Open File"} : Texts{Guard, "Open File", InvalidFile}), script.Seen);
+    EXPECT_EQ(file.Shown ? file.Shown : before, AllShown());
+    EXPECT_EQ(file.Shown ? 0 : 1, ModifiedFlag);
   }
   ConfigBlock block;
   CollectSettingsFromControls(block);
@@ -146,7 +120,7 @@ TEST_F(MainWindowTest, OpenShowsEachCodeInItsListAndRefusesShortOrInvalidFiles) 
 
 // Each command that discards the window's configuration asks first: Yes saves (a cancelled save
 // abandons the command), No goes on, Cancel abandons; with nothing changed nobody is asked.
-TEST(UnsavedChanges, TheGuardsAnswersDecideForEveryCommand) {
+TEST_F(MainWindowTest, TheGuardsAnswerDecidesForEveryCommand) {
   const struct { UINT Message; WPARAM Command; bool Pick; std::vector<ModalAnswer> Answers; Texts Seen; const char* Baud; } rows[] = {
       {WM_COMMAND, IDM_NEW, true, {IDCANCEL}, {Guard}, "14400"}, {WM_COMMAND, IDM_NEW, true, {IDNO}, {Guard}, "9600"},
       {WM_COMMAND, IDM_OPEN, true, {IDYES, IDCANCEL}, {Guard, "Save File"}, "14400"},
@@ -160,19 +134,15 @@ TEST(UnsavedChanges, TheGuardsAnswersDecideForEveryCommand) {
   for (auto row : rows) {
     SCOPED_TRACE("message " + std::to_string(row.Message) + ", command " + std::to_string(row.Command) + ", " +
                  std::to_string(row.Answers.size()) + " answers");
-    SimulatedDevice device;
-    std::string file = device.MemoryPath + ".tvk";
-    for (ModalAnswer& answer : row.Answers) answer.Path = answer.Path.empty() ? "" : file;
-    OpenMainWindow();
+    for (ModalAnswer& answer : row.Answers) answer.Path = answer.Path.empty() ? "" : File;
     if (row.Pick) PressKey(ListTable[BaudRateSetting], VK_DOWN);
     ModalScript script(row.Answers);
-    if (row.Message == BN_CLICKED) Click(ReadFromButton);
+    if (row.Message == BN_CLICKED) Click(ReadFromButton, true);
     else SendMessageA(MainWindow, row.Message, row.Command, 0);
     EXPECT_EQ(row.Seen, script.Seen);
-    EXPECT_EQ(row.Baud ? row.Baud : "(window gone)", IsWindow(MainWindow) ? AllShown().substr(0, AllShown().find('|')) : "(window gone)");
-    EXPECT_EQ(row.Answers.size() > 1 && !row.Answers[1].Path.empty() ? 512u : 0u, FileBytes(file).size());
-    CloseMainWindow();
-    remove(file.c_str());
+    EXPECT_EQ(row.Baud ? row.Baud : "(closed)", IsWindow(MainWindow) ? Shown(ListTable[BaudRateSetting]) : "(closed)");
+    EXPECT_EQ(row.Answers.size() > 1 && !row.Answers[1].Path.empty() ? 512u : 0u, FileBytes(File).size());
+    TearDown(), SetUp();
   }
 }
 
@@ -190,48 +160,40 @@ TEST_F(MainWindowTest, TransfersReportEachOutcomeAndAFailureChangesNothing) {
       SimulatedDevice device;
       device.Order("RESULT", result);
       device.Order(row.Order, row.Value);
-      ModifiedFlag = 1;
       ModalScript script{{IDOK}, {IDOK}};
+      ModifiedFlag = 1;
       PressKey(SaveToButton, VK_RETURN);
-      EXPECT_EQ(1, ModifiedFlag);
-      EXPECT_EQ(row.ControlCell, device.Cells(511, 1)[0]);
+      EXPECT_EQ(std::to_string(row.ControlCell) + " modified", std::to_string(device.Cells(511, 1)[0]) + (ModifiedFlag ? " modified" : ""));
       ModifiedFlag = 0;
       device.SetCells(16, {2, 5, 1, 1, 1, 0});
       std::string before = AllShown();
       PressKey(ReadFromButton, VK_RETURN);
       EXPECT_EQ((Texts{row.Save, row.Read}), script.Seen);
-      EXPECT_EQ(row.Read == ReadOk ? "38400|7|2|Key Number|Odd|RTS/CTS" : before, AllShown());
-      EXPECT_EQ(0, ModifiedFlag);
+      EXPECT_EQ(row.Read == ReadOk ? "38400|7|2|Key Number|Odd|RTS/CTS" : before, AllShown() + (ModifiedFlag ? " modified" : ""));
       NewConfiguration();
     }
 }
 
 // Commands that arrive while a transfer pumps messages start no second transfer or connection, and
-// a close waits for the outcome.
-TEST_F(MainWindowTest, DuringATransferNothingElseStartsAndCloseWaitsForTheEnd) {
+// a close waits for the outcome; an Exit queued behind Read From does not run inside its question.
+TEST_F(MainWindowTest, DuringATransferNothingElseStartsAndClosingWaitsForTheEnd) {
   device.Order("DELAY_MS", 2);
-  ModalScript script{{IDOK}};
-  Click(SaveToButton, true), Click(ReadFromButton, true);
+  ModalScript script{{IDOK}, {IDNO}, {IDOK}};
+  Click(SaveToButton), Click(ReadFromButton);
   PostMessageA(MainWindow, WM_COMMAND, IDM_OPEN, 0);
   PostMessageA(MainWindow, WM_CLOSE, 0, 0);
-  Click(SaveToButton);
-  EXPECT_EQ(Texts{Saved}, script.Seen);
+  Click(SaveToButton, true);
   std::vector<std::string> log = device.Log();
-  EXPECT_EQ(1, std::count(log.begin(), log.end(), "open 17203 6 6 = 0"));
-  EXPECT_TRUE(IsWindow(MainWindow));
-  EXPECT_TRUE(FlushEvents(300));
-  EXPECT_FALSE(IsWindow(MainWindow));
-}
-
-// An Exit queued behind a Read From click must not run inside its unsaved-changes question.
-TEST_F(MainWindowTest, ExitQueuedBehindReadFromRunsAfterTheWholeCommand) {
+  EXPECT_EQ(Texts({"open 17203 6 6 = 0", "close", "window there"}),
+            Texts({log.front(), log.back(), IsWindow(MainWindow) ? "window there" : "window gone"}));
+  EXPECT_EQ(43u, log.size());
+  EXPECT_TRUE(FlushEvents(300) && !IsWindow(MainWindow));
+  SetUp();
   PressKey(ListTable[BaudRateSetting], VK_DOWN);
-  ModalScript script{{IDNO}, {IDOK}};
-  Click(ReadFromButton, true);
+  Click(ReadFromButton);
   PostMessageA(MainWindow, WM_COMMAND, IDM_EXIT, 0);
-  EXPECT_TRUE(FlushEvents(1500));
-  EXPECT_EQ((Texts{Guard, ReadOk}), script.Seen);
-  EXPECT_FALSE(IsWindow(MainWindow));
+  EXPECT_TRUE(FlushEvents(1500) && !IsWindow(MainWindow));
+  EXPECT_EQ((Texts{Saved, Guard, ReadOk}), script.Seen);
 }
 
 TEST_F(MainWindowTest, TabShiftTabAndTheArrowsMoveTheFocusByTheTable) {
@@ -242,10 +204,9 @@ TEST_F(MainWindowTest, TabShiftTabAndTheArrowsMoveTheFocusByTheTable) {
       {lists[0], VK_TAB, 0x80, nullptr}, {lists[1], VK_TAB, 0x80, lists[0]}, {lists[2], VK_TAB, 0x80, lists[1]},
       {lists[3], VK_TAB, 0x80, lists[2]}, {lists[4], VK_TAB, 0x80, nullptr}, {lists[5], VK_TAB, 0x80, nullptr},
       {MainWindow, VK_TAB, 0, lists[0]}, {MainWindow, VK_TAB, 0x80, lists[0]}, {SaveToButton, VK_TAB, 0, ReadFromButton},
-      {ReadFromButton, VK_TAB, 0, lists[0]}, {ReadFromButton, VK_UP, 0, SaveToButton}, {SaveToButton, VK_UP, 0, SaveToButton},
-      {SaveToButton, VK_UP, 0, SaveToButton}};  // the last one with Shift released
+      {ReadFromButton, VK_TAB, 0, lists[0]}, {ReadFromButton, VK_UP, 0, SaveToButton}, {SaveToButton, VK_UP, 0, SaveToButton}};
+  BYTE keys[256];
   for (const auto& move : moves) {
-    BYTE keys[256];
     GetKeyboardState(keys);
     keys[VK_SHIFT] = move.Shift;
     SetKeyboardState(keys);

@@ -34,14 +34,13 @@ static std::string Describe(HWND window) {
 }
 
 static LRESULT CALLBACK OnCbt(int code, WPARAM wParam, LPARAM lParam) {
-  HWND window = reinterpret_cast<HWND>(wParam), owner = GetWindow(window, GW_OWNER);
+  HWND window = reinterpret_cast<HWND>(wParam);
   char name[16] = "";
   GetClassNameA(window, name, sizeof name);
   bool known = false;
   for (const auto& shown : Running->Windows) known = known || shown.Window == window;
   if (code == HCBT_ACTIVATE && !known && !lstrcmpA(name, "#32770") && !GetDlgItem(window, IDC_PROGRESS_TEXT)) {
     Running->Seen.push_back(Describe(window));
-    Running->OwnersVisible.push_back(owner && IsWindowVisible(owner));
     Running->Windows.push_back({window, GetTickCount(), false});
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);

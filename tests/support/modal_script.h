@@ -20,7 +20,6 @@ struct ModalScript {
   ~ModalScript();
   std::vector<ModalAnswer> Answers;
   std::vector<std::string> Seen;
-  std::vector<bool> OwnersVisible;
   struct Shown { HWND Window; DWORD Since; bool Answered; };
   std::vector<Shown> Windows;
   HHOOK Hook;

@@ -48,18 +48,27 @@ std::vector<std::string> SimulatedDevice::Log() const {
   return lines;
 }
 
+std::vector<uint8_t> FileBytes(const std::string& path, long offset, size_t count) {
+  std::vector<uint8_t> bytes(count);
+  FILE* file = fopen(path.c_str(), "rb");
+  bytes.resize(file && fseek(file, offset, SEEK_SET) == 0 ? fread(bytes.data(), 1, count, file) : 0);
+  return file && fclose(file), bytes;
+}
+
+void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+  FILE* file = fopen(path.c_str(), "wb");
+  if (file) fwrite(bytes.data(), 1, bytes.size(), file), fclose(file);
+}
+
 std::vector<uint8_t> SimulatedDevice::Cells(long address, size_t count) const {
-  std::vector<uint8_t> cells(count);
-  for (FILE* file = fopen(MemoryPath.c_str(), "rb"); file; file = (fclose(file), nullptr))
-    if (fseek(file, address, SEEK_SET) != 0 || fread(cells.data(), 1, count, file) != count) cells.assign(count, 0);
-  return cells;
+  std::vector<uint8_t> cells = FileBytes(MemoryPath, address, count);
+  return cells.resize(count), cells;
 }
 
 void SimulatedDevice::SetCells(long address, const std::vector<uint8_t>& bytes) const {
   std::vector<uint8_t> memory = Cells(0, 65536);
   memcpy(memory.data() + address, bytes.data(), bytes.size());
-  for (FILE* file = fopen(MemoryPath.c_str(), "wb"); file; file = (fclose(file), nullptr))
-    fwrite(memory.data(), 1, memory.size(), file);
+  WriteFileBytes(MemoryPath, memory);
 }
 
 std::string Hex(const uint8_t* bytes, size_t count) {

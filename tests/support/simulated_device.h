@@ -22,3 +22,6 @@ struct SimulatedDevice {
 };
 
 std::string Hex(const uint8_t* bytes, size_t count);
+// A file's bytes from offset on, count of them at the most (all of a missing file read as zeros).
+std::vector<uint8_t> FileBytes(const std::string& path, long offset = 0, size_t count = 65536);
+void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);

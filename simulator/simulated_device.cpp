@@ -16,7 +16,6 @@ const uint32_t OpenMagic = 0x534B5654;  // "TVKS"
 // What the caller's record holds while a connection is open.
 struct Connection {
   uint32_t Magic;
-  uint32_t Number;
   uint32_t Exchanges;
 };
 static_assert(sizeof(Connection) <= sizeof(HidDeviceHandle), "connection must fit the caller's record");
@@ -27,7 +26,6 @@ struct Orders {
 };
 
 Orders Ordered;
-uint32_t ConnectionsMade;
 int ConnectionsOpen;
 FILE* MemoryFile;
 char LogPath[1024];
@@ -91,19 +89,18 @@ extern "C" int TAVRIKX_CALL OpenHidDevice(int vendorId, int productId, int inter
   if (!ReadSimulatorSetting("TAVRIKX_SIM_LOG", LogPath, sizeof LogPath)) LogPath[0] = 0;
   Connection* connection = reinterpret_cast<Connection*>(device);
   memset(device, 0, sizeof *device);
-  bool matches = vendorId == TavrikVendorId && productId == TavrikProductId && interfaceId == TavrikInterfaceId;
-  if (matches && SettingNumber("TAVRIKX_SIM_ABSENT") == 0 && !MemoryFile) MemoryFile = OpenMemoryFile();
-  if (!matches || SettingNumber("TAVRIKX_SIM_ABSENT") != 0 || !MemoryFile) {
+  bool attached = vendorId == TavrikVendorId && productId == TavrikProductId && interfaceId == TavrikInterfaceId &&
+                  SettingNumber("TAVRIKX_SIM_ABSENT") == 0;
+  if (attached && !MemoryFile) MemoryFile = OpenMemoryFile();
+  if (!attached || !MemoryFile) {
     Log("open %d %d %d = %d", vendorId, productId, interfaceId, SimulatorOpenFailed);
     return SimulatorOpenFailed;
   }
   Ordered = {SettingNumber("TAVRIKX_SIM_FAIL_AT"), SettingNumber("TAVRIKX_SIM_DELAY_MS"),
              SettingNumber("TAVRIKX_SIM_RESULT"), SettingNumber("TAVRIKX_SIM_DISCARD_WRITES")};
   connection->Magic = OpenMagic;
-  connection->Number = ++ConnectionsMade;
   ++ConnectionsOpen;
-  Log("open %d %d %d = 0 conn %u%s", vendorId, productId, interfaceId, connection->Number,
-      ConnectionsOpen > 1 ? " overlap" : "");
+  Log("open %d %d %d = 0%s", vendorId, productId, interfaceId, ConnectionsOpen > 1 ? " overlap" : "");
   return 0;
 }
 
@@ -111,16 +108,16 @@ extern "C" int TAVRIKX_CALL WriteHidDevice(HidDeviceHandle* device, const unsign
                                            unsigned char* inputReport) {
   Connection* connection = reinterpret_cast<Connection*>(device);
   int result = static_cast<int>(Ordered.Result);
-  char out[3 * HidReportSize + 1], in[3 * HidReportSize + 1];
+  char out[3 * HidReportSize + 1], in[3 * HidReportSize + 1];  // the reports as hexadecimal bytes
   FormatReport(out, outputReport);
   if (connection->Magic != OpenMagic) {
-    Log("xchg conn none out %s = %d failed", out, result);
+    Log("%s unanswered, not open, result %d", out, result);
     return result;
   }
   ++connection->Exchanges;
   if (Ordered.DelayMs) SleepMilliseconds(static_cast<int>(Ordered.DelayMs));
   if (Ordered.FailAt && connection->Exchanges >= static_cast<uint32_t>(Ordered.FailAt)) {
-    Log("xchg conn %u out %s = %d failed", connection->Number, out, result);
+    Log("%s unanswered, result %d", out, result);
     return result;
   }
   unsigned char answer[HidReportSize];
@@ -131,7 +128,7 @@ extern "C" int TAVRIKX_CALL WriteHidDevice(HidDeviceHandle* device, const unsign
   if (outputReport[0] == 2 && outputReport[1] == 0x82) answer[4] = ReadCell(address);
   memcpy(inputReport, answer, sizeof answer);
   FormatReport(in, answer);
-  Log("xchg conn %u out %s = %d in %s", connection->Number, out, result, in);
+  Log("%s answered %s, result %d", out, in, result);
   return result;
 }
 
@@ -141,7 +138,7 @@ extern "C" void TAVRIKX_CALL CloseHidDevice(HidDeviceHandle* device) {
     Log("close none");
     return;
   }
-  Log("close conn %u", connection->Number);
+  Log("close");
   memset(device, 0, sizeof *device);
   if (--ConnectionsOpen == 0 && MemoryFile) {
     fclose(MemoryFile);

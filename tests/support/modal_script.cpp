@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "resource.h"
 
 static ModalScript* Running;
@@ -12,7 +14,7 @@ static std::string TextOf(HWND window) {
   return GetWindowTextA(window, text, sizeof text), text;
 }
 
-// The first child of the given class (and style type, for statics): an enabled name field, a box's icon.
+// The first child of the given class: with a style type, a static of that type; else an enabled one.
 static HWND Child(HWND parent, const char* className, LONG type = 0) {
   for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     char name[16] = "";
@@ -37,31 +39,29 @@ static LRESULT CALLBACK OnCbt(int code, WPARAM wParam, LPARAM lParam) {
   HWND window = reinterpret_cast<HWND>(wParam);
   char name[16] = "";
   GetClassNameA(window, name, sizeof name);
-  bool known = false;
-  for (const auto& shown : Running->Windows) known = known || shown.Window == window;
-  if (code == HCBT_ACTIVATE && !known && !lstrcmpA(name, "#32770") && !GetDlgItem(window, IDC_PROGRESS_TEXT)) {
-    Running->Seen.push_back(Describe(window));
-    Running->Windows.push_back({window, GetTickCount(), false});
-  }
+  std::vector<HWND>& seen = Running->Windows;
+  if (code == HCBT_ACTIVATE && !lstrcmpA(name, "#32770") && !GetDlgItem(window, IDC_PROGRESS_TEXT) &&
+      std::find(seen.begin(), seen.end(), window) == seen.end())
+    Running->Seen.push_back(Describe(window)), seen.push_back(window), Running->Since.push_back(GetTickCount());
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-// Answers the newest open window once it has settled (a file dialog fills in after it comes up).
+// Answers each window in turn once it has settled (a file dialog fills in after it comes up).
 static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
-  size_t index = Running->Windows.size();
-  while (index > 0 && !IsWindow(Running->Windows[index - 1].Window)) --index;
-  if (index-- == 0) return;
-  ModalScript::Shown& shown = Running->Windows[index];
-  DWORD age = GetTickCount() - shown.Since;
-  HWND field = Child(shown.Window, "Edit");
-  bool stuck = age > (shown.Answered ? 2000u : 5000u);
-  bool fileDialog = GetDlgItem(shown.Window, 0x47c) || GetDlgItem(shown.Window, 0x480);  // its name box or field
-  if (!stuck && (age < 150 || shown.Answered || (fileDialog && !field))) return;
-  ModalAnswer answer = stuck || index >= Running->Answers.size() ? ModalAnswer(IDCANCEL) : Running->Answers[index];
-  if (stuck || index >= Running->Answers.size()) ADD_FAILURE() << (stuck ? "left open: " : "unexpected: ") << Running->Seen[index];
+  ModalScript& script = *Running;
+  size_t last = script.Windows.size();
+  while (last > 0 && !IsWindow(script.Windows[last - 1])) --last;
+  if (last-- == 0) return;
+  HWND window = script.Windows[last], field = Child(window, "Edit");
+  DWORD age = GetTickCount() - script.Since[last];
+  bool answered = last < script.Answered, stuck = age > 5000, fileDialog = GetDlgItem(window, 0x47c) || GetDlgItem(window, 0x480);
+  if (!stuck && (age < 150 || answered || (fileDialog && !field))) return;
+  bool scripted = !stuck && last < script.Answers.size();
+  if (!scripted) ADD_FAILURE() << (stuck ? "left open: " : "unexpected: ") << script.Seen[last];
+  ModalAnswer answer = scripted ? script.Answers[last] : ModalAnswer(IDCANCEL);
   if (field && !answer.Path.empty()) SetWindowTextA(field, answer.Path.c_str());
-  PostMessageA(shown.Window, WM_COMMAND, MAKEWPARAM(answer.Button, BN_CLICKED), 0);
-  shown = {shown.Window, GetTickCount(), true};
+  PostMessageA(window, WM_COMMAND, answer.Button, 0);
+  script.Answered = std::max(script.Answered, last + 1), script.Since[last] = GetTickCount();
 }
 
 ModalScript::ModalScript(const std::vector<ModalAnswer>& answers) : Answers(answers) {
@@ -83,6 +83,5 @@ bool FlushEvents(int ms) {
 
 void PressKey(HWND window, UINT key) {
   LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC)) << 16;
-  SendMessageA(window, WM_KEYDOWN, key, 1 | scan);
-  SendMessageA(window, WM_KEYUP, key, 1 | scan | 0xC0000000);
+  SendMessageA(window, WM_KEYDOWN, key, 1 | scan), SendMessageA(window, WM_KEYUP, key, 1 | scan | 0xC0000000);
 }

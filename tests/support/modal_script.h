@@ -20,8 +20,9 @@ struct ModalScript {
   ~ModalScript();
   std::vector<ModalAnswer> Answers;
   std::vector<std::string> Seen;
-  struct Shown { HWND Window; DWORD Since; bool Answered; };
-  std::vector<Shown> Windows;
+  std::vector<HWND> Windows;     // as seen
+  std::vector<DWORD> Since;      // when each came up, or was answered
+  size_t Answered = 0;           // how many have been
   HHOOK Hook;
   UINT_PTR Timer;
 };

@@ -2,9 +2,10 @@
 // the host (where the same device is linked in).
 #include "simulated_device.h"
 
-#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+
+#include <algorithm>
 #ifdef _WIN32
 #include <windows.h>
 #define setenv(name, value, overwrite) SetEnvironmentVariableA(name, value)
@@ -23,8 +24,7 @@ SimulatedDevice::SimulatedDevice() {
   std::string base = folder + ("tavrik-test-" + std::to_string(getpid()) + "-" + std::to_string(++made));
   MemoryPath = base + ".mem", LogPath = base + ".log";
   for (const char* name : {"ABSENT", "FAIL_AT", "DELAY_MS", "RESULT", "DISCARD_WRITES"}) Order(name, nullptr);
-  Order("MEMORY", MemoryPath.c_str());
-  Order("LOG", LogPath.c_str());
+  Order("MEMORY", MemoryPath.c_str()), Order("LOG", LogPath.c_str());
 }
 
 void SimulatedDevice::Order(const char* name, const char* value) const {
@@ -33,31 +33,13 @@ void SimulatedDevice::Order(const char* name, const char* value) const {
 }
 
 std::vector<std::string> SimulatedDevice::Log() const {
+  std::vector<uint8_t> bytes = FileBytes(LogPath);
   std::vector<std::string> lines;
-  char line[256];
-  for (FILE* file = fopen(LogPath.c_str(), "rb"); file; file = (fclose(file), nullptr))
-    while (fgets(line, sizeof line, file)) {
-      std::string text(line, strcspn(line, "\r\n"));
-      size_t out = text.find(" out "), number = text.find(" conn ");
-      if (text.compare(0, 4, "xchg") == 0)
-        text = text.substr(out + 5, 23) + (text.find(" failed") != std::string::npos ? " failed" : "");
-      else if (number != std::string::npos)  // connections are counted over the whole process
-        text.erase(number, text.find_first_not_of("0123456789", number + 6) - number);
-      lines.push_back(text);
-    }
+  for (auto start = bytes.begin(), end = start; (end = std::find(start, bytes.end(), '\n')) != bytes.end(); start = end + 1) {
+    std::string line(start, end);
+    lines.push_back(line.substr(0, std::min(line.find(" answered"), line.find(","))));
+  }
   return lines;
-}
-
-std::vector<uint8_t> FileBytes(const std::string& path, long offset, size_t count) {
-  std::vector<uint8_t> bytes(count);
-  FILE* file = fopen(path.c_str(), "rb");
-  bytes.resize(file && fseek(file, offset, SEEK_SET) == 0 ? fread(bytes.data(), 1, count, file) : 0);
-  return file && fclose(file), bytes;
-}
-
-void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-  FILE* file = fopen(path.c_str(), "wb");
-  if (file) fwrite(bytes.data(), 1, bytes.size(), file), fclose(file);
 }
 
 std::vector<uint8_t> SimulatedDevice::Cells(long address, size_t count) const {
@@ -76,4 +58,16 @@ std::string Hex(const uint8_t* bytes, size_t count) {
   char byte[4];
   for (size_t i = 0; i < count; ++i) snprintf(byte, sizeof byte, i ? " %02X" : "%02X", bytes[i]), text += byte;
   return text;
+}
+
+std::vector<uint8_t> FileBytes(const std::string& path, long offset, size_t count) {
+  std::vector<uint8_t> bytes(count);
+  FILE* file = fopen(path.c_str(), "rb");
+  bytes.resize(file && fseek(file, offset, SEEK_SET) == 0 ? fread(bytes.data(), 1, count, file) : 0);
+  return file && fclose(file), bytes;
+}
+
+void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+  FILE* file = fopen(path.c_str(), "wb");
+  if (file) fwrite(bytes.data(), 1, bytes.size(), file), fclose(file);
 }

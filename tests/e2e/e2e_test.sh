@@ -3,7 +3,7 @@
 # and the built program in two runs driven by real keys and clicks on the X display (xdotool), looked
 # at from outside by the probe. Prints one line per failed check, then "N passed, M failed".
 # usage: e2e_test.sh BUILD_DIR PROBE_EXE       (the win32 build; DISPLAY and the Wine server are up)
-# Without a window manager, keys reach the Wine window under the pointer: it rests on the main window.
+# Without a window manager, keys reach the Wine window under the pointer: it rests on the program's.
 set -uo pipefail
 build=$(realpath "$1") probe_exe=$(realpath "$2")
 work=$(mktemp -d) passed=0 failed=0 pid=
@@ -11,26 +11,20 @@ trap '[ -n "$pid" ] && kill $pid 2>/dev/null; rm -rf "$work"' EXIT
 check() {  # WHAT GOT EXPECTED
   if [ "$2" == "$3" ]; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL $1: got '$2', expected '$3'"; fi
 }
-windows_become() {  # LINES: waits up to 10 s for the program's visible windows, '|' between them, and checks them
-  for _ in $(seq 100); do
-    got=$(wine "$probe_exe" 2>/dev/null | tr -d '\r' | paste -sd'|') && [ "$got" == "$1" ] && break; sleep 0.1
-  done
+windows_become() {  # LINES: waits up to 10 s for the program's visible windows to be these, '|' between them
+  for _ in $(seq 100); do got=$(wine "$probe_exe" 2>/dev/null | tr -d '\r' | paste -sd'|'); [ "$got" == "$1" ] && break; sleep 0.1; done
   check "windows" "$got" "$1"
 }
-start() {  # FOLDER PROGRAM
-  (cd "$1" && exec wine "$2" >/dev/null 2>&1) &
-  pid=$!
+run() {  # FOLDER PROGRAM WINDOWS: starts the program and rests the pointer in the middle of its window
+  (cd "$1" && exec wine "$2" >/dev/null 2>&1) & pid=$!
+  windows_become "$3"
+  eval "$(xdotool search --onlyvisible --name '^TAVRIK-9 Configuration Utility$' getwindowgeometry --shell)"
+  xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
 }
 finish() {  # waits for the program to end and checks its exit code
   local status=timeout
   for _ in $(seq 100); do kill -0 $pid 2>/dev/null || { wait $pid; status=$?; break; }; sleep 0.1; done
   check "exit code" "$status" 0
-}
-start_main() {  # then the pointer rests on the window's background
-  start "$work" "$build/dist/TAVRIK9.exe"
-  windows_become main
-  eval "$(xdotool search --onlyvisible --name '^TAVRIK-9 Configuration Utility$' getwindowgeometry --shell)"
-  xdotool mousemove $((X + 300)) $((Y + 130))
 }
 saved_codes() { od -An -tu1 -j16 -N6 "$work/Config.TVK" | xargs; }
 
@@ -44,17 +38,15 @@ cmp "$work/unpacked/TAVRIK9.exe" "$build/dist/TAVRIK9.exe" && check "archived pr
 # Unpacked with the stand-in beside it but no simulation asked for: no device, and the window never shows.
 cp "$build/dist/TAVRIKX.dll" "$work/unpacked/"
 unset TAVRIKX_SIM_MEMORY TAVRIKX_SIM_LOG TAVRIKX_SIM_ABSENT TAVRIKX_SIM_FAIL_AT TAVRIKX_SIM_RESULT
-start "$work/unpacked" TAVRIK9.exe
-windows_become 'box        No TAVRIK-9 device was detected !\n\nClick the OK button below, plug the TAVRIK-9\n into the USB Port, and restart the program.'
-eval "$(xdotool search --onlyvisible --name '^TAVRIK-9 Configuration Utility$' getwindowgeometry --shell)"
-xdotool mousemove $((X + 20)) $((Y + 20)) key Return
+run "$work/unpacked" TAVRIK9.exe 'box        No TAVRIK-9 device was detected !\n\nClick the OK button below, plug the TAVRIK-9\n into the USB Port, and restart the program.'
+xdotool key Return
 finish
 
 # Run 1 on the simulated device: Tab and Down pick 14400; Ctrl+N asks (Escape keeps it); Ctrl+S saves
-# the offered Config.TVK; Enter on Save To (four Tabs from the window) writes the device; Alt+F, X ends.
+# the offered Config.TVK; Enter on Save To (five Tabs from the window) writes the device; Alt+F, X ends.
 export TAVRIKX_SIM_MEMORY
 TAVRIKX_SIM_MEMORY=$(winepath -w "$work/device.mem" 2>/dev/null)
-start_main
+run "$work" "$build/dist/TAVRIK9.exe" main
 xdotool key Tab Down ctrl+n
 windows_become 'box The current configuration has changed.\nDo you want to save the changes?|main'
 xdotool key Escape ctrl+s
@@ -70,13 +62,12 @@ check "device cells 16..21, 511" "$(od -An -tu1 -j16 -N6 "$work/device.mem" | xa
 xdotool key alt+f x
 finish
 
-# Run 2: a click on Read From brings 14400 back, which Ctrl+S (replacing the file) shows; Ctrl+O; Alt+F4.
-start_main
+# Run 2: a click on Read From brings 14400 back, which Ctrl+S shows; Ctrl+O opens its dialog; Alt+F4 ends.
+run "$work" "$build/dist/TAVRIK9.exe" main
 xdotool mousemove $((X + 450)) $((Y + 185)) click 1 mousemove $((X + 300)) $((Y + 130))
 windows_become 'box The configuration was successfully read from the TAVRIK-9|main'
-xdotool key Return
 rm "$work/Config.TVK"
-xdotool key ctrl+s
+xdotool key Return ctrl+s
 windows_become 'dialog Save File|main'
 xdotool key Return
 windows_become main

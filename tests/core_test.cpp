@@ -66,16 +66,6 @@ TEST(MemoryProtocol, FailuresAreToldByTheAnswersWhateverTheLibraryReturns) {
     }
 }
 
-// The stand-in simulates no device unless told where to keep its memory, nor with a memory it cannot use.
-TEST(MemoryProtocol, TheStandInFindsNoDeviceWithoutAUsableMemoryFile) {
-  for (const char* memory : {static_cast<const char*>(nullptr), "/no/such/folder/memory"}) {
-    SimulatedDevice device;
-    device.Order("MEMORY", memory);
-    EXPECT_EQ(DeviceNotFound, CheckDevicePresence());
-    EXPECT_EQ((std::vector<std::string>{"open 17203 6 6 = 1", "close none"}), device.Log());
-  }
-}
-
 TEST(ConfigBlock, EachCodeHasItsOwnOffsetAndTheMarkerIsSet) {
   ConfigBlock expected = Block(0);
   memcpy(expected.Bytes + 16, "\x00\x02\x00\x00\x00\x01", 6);

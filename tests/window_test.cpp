@@ -101,31 +101,33 @@ TEST_F(MainWindowTest, OpenShowsEachCodeInItsListAndRefusesShortOrInvalidFiles) 
 // Each command that discards the window's configuration asks first: Yes saves (a cancelled save
 // abandons the command), No goes on, Cancel abandons; with nothing changed nobody is asked. Save To
 // and Read From (Enter on their buttons) report each outcome, whatever the library returns; a failed
-// read changes nothing; Save To keeps ModifiedFlag, Read From clears it.
+// read changes nothing; Save To keeps ModifiedFlag, Read From clears it. The stand-in finds no device
+// when its memory file cannot be made.
 TEST_F(MainWindowTest, EveryCommandAsksWhereItMustAndReportsItsOutcome) {
   const UINT Enter = WM_KEYDOWN;
   const struct { UINT Message; WPARAM Command; const char* Order; bool Pick; std::vector<ModalAnswer> Answers; Texts Seen; const char* Baud; } rows[] = {
-      {WM_COMMAND, IDM_NEW, "", true, {IDCANCEL}, {Guard}, "14400*"}, {WM_COMMAND, IDM_NEW, "", true, {IDNO}, {Guard}, "9600"},
-      {WM_COMMAND, IDM_OPEN, "", true, {IDYES, IDCANCEL}, {Guard, "Save File"}, "14400*"},
-      {WM_COMMAND, IDM_OPEN, "", true, {IDNO, IDCANCEL}, {Guard, "Open File"}, "14400*"},
-      {Enter, 1, "", true, {IDCANCEL}, {Guard}, "14400*"}, {Enter, 1, "", true, {IDYES, {IDOK, "file"}, IDOK}, {Guard, "Save File", ReadOk}, "38400"},
-      {WM_COMMAND, IDM_EXIT, "", true, {IDNO}, {Guard}, nullptr}, {WM_COMMAND, IDM_EXIT, "", false, {}, {}, nullptr},
-      {WM_COMMAND, IDM_EXIT, "", true, {IDYES, IDCANCEL}, {Guard, "Save File"}, "14400*"},
-      {WM_CLOSE, 0, "", true, {IDCANCEL}, {Guard}, "14400*"}, {WM_CLOSE, 0, "", false, {}, {}, nullptr},
-      {WM_CLOSE, 0, "", true, {IDYES, {IDOK, "file"}}, {Guard, "Save File"}, nullptr},
-      {Enter, 0, "", true, {IDOK}, {Saved}, "14400*"}, {Enter, 0, "FAIL_AT", true, {IDOK}, {WriteError}, "14400*"},
-      {Enter, 0, "DISCARD_WRITES", true, {IDOK}, {WriteError}, "14400*"}, {Enter, 0, "ABSENT", true, {IDOK}, {NotFound}, "14400*"},
-      {Enter, 1, "", false, {IDOK}, {ReadOk}, "38400"}, {Enter, 1, "FAIL_AT", false, {IDOK}, {ReadError}, "9600"},
-      {Enter, 1, "ABSENT", false, {IDOK}, {NotFound}, "9600"}};
+      {WM_COMMAND, IDM_NEW, "FAIL_AT=0", true, {IDCANCEL}, {Guard}, "14400*"}, {WM_COMMAND, IDM_NEW, "FAIL_AT=0", true, {IDNO}, {Guard}, "9600"},
+      {WM_COMMAND, IDM_OPEN, "FAIL_AT=0", true, {IDYES, IDCANCEL}, {Guard, "Save File"}, "14400*"},
+      {WM_COMMAND, IDM_OPEN, "FAIL_AT=0", true, {IDNO, IDCANCEL}, {Guard, "Open File"}, "14400*"},
+      {Enter, 1, "FAIL_AT=0", true, {IDCANCEL}, {Guard}, "14400*"}, {Enter, 1, "FAIL_AT=0", true, {IDYES, {IDOK, "file"}, IDOK}, {Guard, "Save File", ReadOk}, "38400"},
+      {WM_COMMAND, IDM_EXIT, "FAIL_AT=0", true, {IDNO}, {Guard}, nullptr}, {WM_COMMAND, IDM_EXIT, "FAIL_AT=0", false, {}, {}, nullptr},
+      {WM_COMMAND, IDM_EXIT, "FAIL_AT=0", true, {IDYES, IDCANCEL}, {Guard, "Save File"}, "14400*"},
+      {WM_CLOSE, 0, "FAIL_AT=0", true, {IDCANCEL}, {Guard}, "14400*"}, {WM_CLOSE, 0, "FAIL_AT=0", false, {}, {}, nullptr},
+      {WM_CLOSE, 0, "FAIL_AT=0", true, {IDYES, {IDOK, "file"}}, {Guard, "Save File"}, nullptr},
+      {Enter, 0, "FAIL_AT=0", true, {IDOK}, {Saved}, "14400*"}, {Enter, 0, "FAIL_AT=20", true, {IDOK}, {WriteError}, "14400*"},
+      {Enter, 0, "DISCARD_WRITES=1", true, {IDOK}, {WriteError}, "14400*"}, {Enter, 0, "ABSENT=1", true, {IDOK}, {NotFound}, "14400*"},
+      {Enter, 0, "MEMORY=/no/such/folder/memory", true, {IDOK}, {NotFound}, "14400*"},
+      {Enter, 1, "FAIL_AT=0", false, {IDOK}, {ReadOk}, "38400"}, {Enter, 1, "FAIL_AT=20", false, {IDOK}, {ReadError}, "9600"},
+      {Enter, 1, "ABSENT=1", false, {IDOK}, {NotFound}, "9600"}};
   for (int result : {0, 1})
     for (auto row : rows) {
       SCOPED_TRACE("message " + std::to_string(row.Message) + ", command " + std::to_string(row.Command) + ", " + row.Order + ", " +
                    std::to_string(row.Answers.size()) + " answers, library result " + std::to_string(result));
       for (ModalAnswer& answer : row.Answers) answer.Path = answer.Path.empty() ? "" : File;
-      SimulatedDevice device;  // "FAIL_AT" fails from exchange 20, during the data of either transfer
+      SimulatedDevice device;  // exchange 20 lies in the data of either transfer
+      std::string order = row.Order;
       device.SetCells(16, {2, 5, 1, 1, 1, 0});
-      device.Order("RESULT", result);
-      if (*row.Order) device.Order(row.Order, *row.Order == 'F' ? 20 : 1);
+      device.Order("RESULT", result), device.Order(order.substr(0, order.find('=')).c_str(), order.substr(order.find('=') + 1).c_str());
       if (row.Pick) PressKey(ListTable[BaudRateSetting], VK_DOWN);
       ModalScript script(row.Answers);
       if (row.Message == Enter) PressKey(ButtonTable[row.Command], VK_RETURN);
@@ -157,18 +159,17 @@ TEST_F(MainWindowTest, DuringATransferNothingElseStartsAndClosingWaitsForTheEnd)
 }
 
 TEST_F(MainWindowTest, TabShiftTabAndTheArrowsMoveTheFocusByTheTable) {
-  HWND* lists = ListTable, none = nullptr;
-  const struct { HWND From; UINT Key; BYTE Shift; HWND To; } moves[] = {
-      {lists[0], VK_TAB, 0, lists[1]}, {lists[1], VK_TAB, 0, lists[2]}, {lists[2], VK_TAB, 0, lists[3]}, {lists[3], VK_TAB, 0, SaveToButton},
-      {lists[4], VK_TAB, 0, SaveToButton}, {lists[5], VK_TAB, 0, SaveToButton}, {lists[0], VK_TAB, 0x80, none}, {lists[1], VK_TAB, 0x80, lists[0]},
-      {lists[2], VK_TAB, 0x80, lists[1]}, {lists[3], VK_TAB, 0x80, lists[2]}, {lists[4], VK_TAB, 0x80, none}, {lists[5], VK_TAB, 0x80, none},
-      {MainWindow, VK_TAB, 0, lists[0]}, {MainWindow, VK_TAB, 0x80, lists[0]}, {SaveToButton, VK_TAB, 0, ReadFromButton},
-      {ReadFromButton, VK_TAB, 0, lists[0]}, {ReadFromButton, VK_UP, 0, SaveToButton}, {SaveToButton, VK_UP, 0, SaveToButton}};
+  // From, key, Shift, to: "0".."5" the lists by their place in ListTable, S Save To, R Read From, M the
+  // window itself, - no window.
+  const char* moves[] = {"0T 1", "1T 2", "2T 3", "3T S", "4T S", "5T S", "0T+-", "1T+0", "2T+1", "3T+2", "4T+-", "5T+-",
+                         "MT 0", "MT+0", "ST R", "RT 0", "RU S", "SU S"};
+  auto window = [](char name) { return name >= '0' && name <= '5' ? ListTable[name - '0'] : name == 'S' ? SaveToButton
+                                     : name == 'R' ? ReadFromButton : name == 'M' ? MainWindow : nullptr; };
   BYTE keys[256];
-  for (const auto& move : moves) {
-    GetKeyboardState(keys), keys[VK_SHIFT] = move.Shift, SetKeyboardState(keys);
-    SetFocus(move.From), PressKey(move.From, move.Key);
-    EXPECT_EQ(move.To, GetFocus()) << "key " << move.Key << (move.Shift ? " with Shift" : "") << " from " << move.From;
+  for (const char* move : moves) {
+    GetKeyboardState(keys), keys[VK_SHIFT] = move[2] == '+' ? 0x80 : 0, SetKeyboardState(keys);
+    SetFocus(window(move[0])), PressKey(window(move[0]), move[1] == 'T' ? VK_TAB : VK_UP);
+    EXPECT_EQ(window(move[3]), GetFocus()) << move;
   }
 }
 

@@ -14,25 +14,17 @@ static std::string TextOf(HWND window) {
   return GetWindowTextA(window, text, sizeof text), text;
 }
 
-// The first child of the given class: with a style type, a static of that type; else an enabled one.
-static HWND Child(HWND parent, const char* className, LONG type = 0) {
-  for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    char name[16] = "";
-    GetClassNameA(child, name, sizeof name);
-    bool wanted = !lstrcmpiA(name, className) && (type ? (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == type : IsWindowEnabled(child));
-    if (HWND found = wanted ? child : Child(child, className, type)) return found;
-  }
-  return nullptr;
-}
+// Wine's ids: a message box's text and icon, a file dialog's name field or the combo box around it.
+const int BoxText = 0xFFFF, BoxIcon = 0x440, NameField = 0x480, NameBox = 0x47c;
 
 static std::string Describe(HWND window) {
-  if (!GetDlgItem(window, 0xFFFF)) return TextOf(window);  // a message box's text has that id
+  if (!GetDlgItem(window, BoxText)) return TextOf(window);
   std::string buttons;
   for (auto button : {std::make_pair(IDOK, "OK"), {IDYES, "YES"}, {IDNO, "NO"}, {IDCANCEL, "CANCEL"}})
     if (GetWindowLongA(GetDlgItem(window, button.first), GWL_STYLE) & WS_VISIBLE) buttons += (buttons.empty() ? "" : " ") + std::string(button.second);
-  HICON icon = reinterpret_cast<HICON>(SendMessageA(Child(window, "Static", SS_ICON), STM_GETICON, 0, 0));
+  HICON icon = reinterpret_cast<HICON>(SendDlgItemMessageA(window, BoxIcon, STM_GETICON, 0, 0));
   const char* kind = !icon ? "" : icon == LoadIconA(nullptr, IDI_HAND) ? " error" : icon == LoadIconA(nullptr, IDI_QUESTION) ? " question" : " icon";
-  return TextOf(GetDlgItem(window, 0xFFFF)) + " [" + buttons + kind + "]";
+  return TextOf(GetDlgItem(window, BoxText)) + " [" + buttons + kind + "]";
 }
 
 static LRESULT CALLBACK OnCbt(int code, WPARAM wParam, LPARAM lParam) {
@@ -52,10 +44,11 @@ static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
   size_t last = script.Windows.size();
   while (last > 0 && !IsWindow(script.Windows[last - 1])) --last;
   if (last-- == 0) return;
-  HWND window = script.Windows[last], field = Child(window, "Edit");
+  HWND window = script.Windows[last];
+  HWND field = GetDlgItem(window, NameBox) ? GetDlgItem(window, NameBox) : GetDlgItem(window, NameField);  // either takes the text
   DWORD age = GetTickCount() - script.Since[last];
-  bool answered = last < script.Answered, stuck = age > 5000, fileDialog = GetDlgItem(window, 0x47c) || GetDlgItem(window, 0x480);
-  if (!stuck && (age < 150 || answered || (fileDialog && !field))) return;
+  bool answered = last < script.Answered, stuck = age > 5000;
+  if (!stuck && (age < 150 || answered)) return;
   bool scripted = !stuck && last < script.Answers.size();
   if (!scripted) ADD_FAILURE() << (stuck ? "left open: " : "unexpected: ") << script.Seen[last];
   ModalAnswer answer = scripted ? script.Answers[last] : ModalAnswer(IDCANCEL);

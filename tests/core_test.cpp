@@ -1,6 +1,5 @@
 // The window-free code: the memory protocol against the simulated device (on Windows through the
-// real import of TAVRIKX.dll), the configuration block and the size grid. The file-content rules
-// are the fuzz targets' to check.
+// real import of TAVRIKX.dll) and the size grid. The configuration block is the fuzz targets' to check.
 #include <gtest/gtest.h>
 #include <string.h>
 
@@ -64,18 +63,6 @@ TEST(MemoryProtocol, FailuresAreToldByTheAnswersWhateverTheLibraryReturns) {
         failed = failed || line.find("unanswered") != std::string::npos;
       }
     }
-}
-
-TEST(ConfigBlock, EachCodeHasItsOwnOffsetAndTheMarkerIsSet) {
-  ConfigBlock expected = Block(0);
-  memcpy(expected.Bytes + 16, "\x00\x02\x00\x00\x00\x01", 6);
-  expected.Bytes[505] = 0x4C;
-  EXPECT_EQ(Hex(expected.Bytes, 512), Hex(Block(0xCC, &Defaults).Bytes, 512));
-  SettingCodes codes = {1, 2, 3, 4, 5, 6};  // BaudRate, DataBits, StopBits, Mode, Parity, Handshake
-  ConfigBlock block = Block(0, &codes);
-  EXPECT_EQ("04 01 05 03 06 02", Hex(block.Bytes + 16, 6));
-  SettingCodes back = SettingsFromBlock(block);
-  EXPECT_EQ(0, memcmp(&codes, &back, sizeof codes));
 }
 
 // Widths tie to the wider candidate, heights to the shorter; the dragged edges move.

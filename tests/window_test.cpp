@@ -42,10 +42,8 @@ class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override { CreateMainWindow(GetModuleHandleA(nullptr), nullptr), ShowWindow(MainWindow, SW_SHOW), SetForegroundWindow(MainWindow); }
   void TearDown() override {
-    ModifiedFlag = 0, CurrentFileName[0] = 0;
-    DestroyWindow(MainWindow);
+    ModifiedFlag = 0, CurrentFileName[0] = 0, DestroyWindow(MainWindow), DeleteObject(ControlFont), remove(File.c_str());
     FlushEvents(30);  // takes the WM_QUIT
-    DeleteObject(ControlFont), remove(File.c_str());
   }
   SimulatedDevice device;
   std::string File = device.MemoryPath + ".tvk";

@@ -53,8 +53,8 @@ xdotool key Escape ctrl+s
 windows_become 'dialog Save File|main'
 xdotool key Return
 windows_become main
-check "saved file: size, codes, marker" "$(stat -c %s "$work/Config.TVK") $(saved_codes) $(od -An -tu1 -j505 -N1 "$work/Config.TVK" | xargs)" \
-  "512 0 3 0 0 0 1 76"
+check "saved file: size, codes, marker, sum of all bytes" "$(stat -c %s "$work/Config.TVK") $(saved_codes) $(od -An -tu1 -j505 -N1 "$work/Config.TVK" | xargs) \
+$(od -An -tu1 -v "$work/Config.TVK" | xargs -n1 | awk '{ s += $1 } END { print s }')" "512 0 3 0 0 0 1 76 80"
 xdotool click 1 key Tab Tab Tab Tab Tab Return
 windows_become 'box The configuration was successfully saved to the TAVRIK-9|main'
 xdotool key Return

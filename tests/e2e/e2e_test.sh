@@ -11,13 +11,14 @@ trap '[ -n "$pid" ] && kill $pid 2>/dev/null; rm -rf "$work"' EXIT
 check() {  # WHAT GOT EXPECTED
   if [ "$2" == "$3" ]; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL $1: got '$2', expected '$3'"; fi
 }
-windows_become() {  # LINES: waits up to 10 s for the program's visible windows to be these, '|' between them
+expect() {  # WINDOWS [KEY...]: waits up to 10 s for the program's visible windows ('|' between them), then types
   for _ in $(seq 100); do got=$(wine "$probe_exe" 2>/dev/null | tr -d '\r' | paste -sd'|'); [ "$got" == "$1" ] && break; sleep 0.1; done
   check "windows" "$got" "$1"
+  [ $# -lt 2 ] || xdotool key "${@:2}"
 }
 run() {  # FOLDER PROGRAM WINDOWS: starts the program and rests the pointer in the middle of its window
   (cd "$1" && exec wine "$2" >/dev/null 2>&1) & pid=$!
-  windows_become "$3"
+  expect "$3"
   eval "$(xdotool search --onlyvisible --name '^TAVRIK-9 Configuration Utility$' getwindowgeometry --shell)"
   xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
 }
@@ -48,33 +49,28 @@ export TAVRIKX_SIM_MEMORY
 TAVRIKX_SIM_MEMORY=$(winepath -w "$work/device.mem" 2>/dev/null)
 run "$work" "$build/dist/TAVRIK9.exe" main
 xdotool key Tab Down ctrl+n
-windows_become 'box The current configuration has changed.\nDo you want to save the changes?|main'
-xdotool key Escape ctrl+s
-windows_become 'dialog Save File|main'
-xdotool key Return
-windows_become main
+expect 'box The current configuration has changed.\nDo you want to save the changes?|main' Escape ctrl+s
+expect 'dialog Save File|main' Return
+expect main
 check "saved file: size, codes, marker, sum of all bytes" "$(stat -c %s "$work/Config.TVK") $(saved_codes) $(od -An -tu1 -j505 -N1 "$work/Config.TVK" | xargs) \
 $(od -An -tu1 -v "$work/Config.TVK" | xargs -n1 | awk '{ s += $1 } END { print s }')" "512 0 3 0 0 0 1 76 80"
 xdotool click 1 key Tab Tab Tab Tab Tab Return
-windows_become 'box The configuration was successfully saved to the TAVRIK-9|main'
-xdotool key Return
+expect 'box The configuration was successfully saved to the TAVRIK-9|main' Return
 check "device cells 16..21, 511" "$(od -An -tu1 -j16 -N6 "$work/device.mem" | xargs) $(od -An -tu1 -j511 -N1 "$work/device.mem" | xargs)" "0 3 0 0 0 1 72"
 xdotool key alt+f x
 finish
 
 # Run 2: a click on Read From brings 14400 back, which Ctrl+S shows; Ctrl+O opens its dialog; Alt+F4 ends.
 run "$work" "$build/dist/TAVRIK9.exe" main
-xdotool mousemove $((X + 450)) $((Y + 185)) click 1 mousemove $((X + 300)) $((Y + 130))
-windows_become 'box The configuration was successfully read from the TAVRIK-9|main'
 rm "$work/Config.TVK"
-xdotool key Return ctrl+s
-windows_become 'dialog Save File|main'
-xdotool key Return
-windows_become main
+xdotool mousemove $((X + 450)) $((Y + 185)) click 1 mousemove $((X + 300)) $((Y + 130))
+expect 'box The configuration was successfully read from the TAVRIK-9|main' Return ctrl+s
+expect 'dialog Save File|main' Return
+expect main
 check "saved after Read From" "$(saved_codes)" "0 3 0 0 0 1"
 xdotool click 1 key ctrl+o
-windows_become 'dialog Open File|main'
-xdotool key Escape click 1 key alt+F4
+expect 'dialog Open File|main' Escape
+xdotool click 1 key alt+F4
 finish
 
 echo "$passed passed, $failed failed"

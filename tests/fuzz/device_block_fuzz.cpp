@@ -15,11 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<uint8_t> cells(DeviceConfigSize, 0);
   memcpy(cells.data(), data, size < cells.size() ? size : cells.size());
   int fault = size > 32 ? data[32] % 34 : 0;
-  device.Order("RESULT", size > 33 ? static_cast<int8_t>(data[33]) : 0);
-  device.Order("FAIL_AT", fault >= 1 && fault <= 32 ? fault : 0);
-  device.Order("ABSENT", fault == 33);
-  device.SetCells(0, cells);
-
+  device.Order("RESULT", size > 33 ? static_cast<int8_t>(data[33]) : 0), device.Order("ABSENT", fault == 33);
+  device.Order("FAIL_AT", fault >= 1 && fault <= 32 ? fault : 0), device.SetCells(0, cells);
   ConfigBlock block;
   memset(block.Bytes, 0xEE, sizeof block.Bytes);
   int result = ReadConfigFromDevice(block, [](int, int) {});

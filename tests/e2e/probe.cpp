@@ -12,13 +12,12 @@ static BOOL CALLBACK PrintWindow(HWND window, LPARAM) {
   if (HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id))
     QueryFullProcessImageNameA(process, 0, image, &size), CloseHandle(process);
   if (!IsWindowVisible(window) || !strstr(image, "\\TAVRIK9.exe")) return TRUE;
+  HWND boxText = GetDlgItem(window, 0xFFFF);  // a message box's text
   GetClassNameA(window, name, sizeof name);
-  HWND boxText = GetDlgItem(window, 0xFFFF);
   SendMessageTimeoutA(boxText ? boxText : window, WM_GETTEXT, sizeof text, LPARAM(text), SMTO_ABORTIFHUNG, 2000, nullptr);
   printf("%s", strcmp(name, "#32770") ? "main" : boxText ? "box " : "dialog ");
   for (char* c = text; *c && strcmp(name, "#32770") == 0; ++c) printf(*c == '\n' ? "\\n" : "%c", *c);
-  printf("\n");
-  return TRUE;
+  return puts(""), TRUE;
 }
 
 int main() { return !EnumWindows(PrintWindow, 0); }

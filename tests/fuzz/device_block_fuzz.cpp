@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   memset(block.Bytes, 0xEE, sizeof block.Bytes);
   int result = ReadConfigFromDevice(block, [](int, int) {});
   Require(result == (fault == 0 ? DeviceOk : fault == 33 ? DeviceNotFound : DeviceTransferError));
-  Require(device.Cells(0, DeviceConfigSize) == cells);
+  Require(FileBytes(device.MemoryPath, 0, DeviceConfigSize) == cells);
   for (size_t i = 0; i < ConfigBlockSize; ++i)
     Require(block.Bytes[i] == (result != DeviceOk ? 0xEE : i < DeviceConfigSize ? cells[i] : 0));
   return 0;

@@ -9,22 +9,19 @@
 
 static ModalScript* Running;
 
-static std::string TextOf(HWND window) {
-  char text[1024] = "";
-  return GetWindowTextA(window, text, sizeof text), text;
-}
-
 // Wine's ids: a message box's text and icon, a file dialog's name field or the combo box around it.
 const int BoxText = 0xFFFF, BoxIcon = 0x440, NameField = 0x480, NameBox = 0x47c;
 
 static std::string Describe(HWND window) {
-  if (!GetDlgItem(window, BoxText)) return TextOf(window);
+  char text[1024] = "";
+  GetWindowTextA(GetDlgItem(window, BoxText) ? GetDlgItem(window, BoxText) : window, text, sizeof text);
+  if (!GetDlgItem(window, BoxText)) return text;
   std::string buttons;
   for (auto button : {std::make_pair(IDOK, "OK"), {IDYES, "YES"}, {IDNO, "NO"}, {IDCANCEL, "CANCEL"}})
     if (GetWindowLongA(GetDlgItem(window, button.first), GWL_STYLE) & WS_VISIBLE) buttons += (buttons.empty() ? "" : " ") + std::string(button.second);
   HICON icon = reinterpret_cast<HICON>(SendDlgItemMessageA(window, BoxIcon, STM_GETICON, 0, 0));
   const char* kind = !icon ? "" : icon == LoadIconA(nullptr, IDI_HAND) ? " error" : icon == LoadIconA(nullptr, IDI_QUESTION) ? " question" : " icon";
-  return TextOf(GetDlgItem(window, BoxText)) + " [" + buttons + kind + "]";
+  return text + (" [" + buttons + kind + "]");
 }
 
 static LRESULT CALLBACK OnCbt(int code, WPARAM wParam, LPARAM lParam) {

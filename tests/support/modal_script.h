@@ -20,9 +20,9 @@ struct ModalScript {
   ~ModalScript();
   std::vector<ModalAnswer> Answers;
   std::vector<std::string> Seen;
-  std::vector<HWND> Windows;     // as seen
-  std::vector<DWORD> Since;      // when each came up, or was answered
-  size_t Answered = 0;           // how many have been
+  std::vector<HWND> Windows;  // as seen
+  std::vector<DWORD> Since;   // when each came up, or was answered
+  size_t Answered = 0;        // how many have been
   HHOOK Hook;
   UINT_PTR Timer;
 };

@@ -11,17 +11,16 @@
 #define setenv(name, value, overwrite) SetEnvironmentVariableA(name, value)
 #define unsetenv(name) SetEnvironmentVariableA(name, nullptr)
 #define getpid GetCurrentProcessId
+static const char Temp[] = "TEMP", Slash[] = "\\";
 #else
 #include <unistd.h>
+static const char Temp[] = "TMPDIR", Slash[] = "/";
 #endif
 
 SimulatedDevice::SimulatedDevice() {
   static int made;
-  char folder[260] = "/tmp/";
-#ifdef _WIN32
-  GetTempPathA(sizeof folder, folder);
-#endif
-  std::string base = folder + ("tavrik-test-" + std::to_string(getpid()) + "-" + std::to_string(++made));
+  std::string base = std::string(getenv(Temp) ? getenv(Temp) : "/tmp") + Slash + "tavrik-test-" + std::to_string(getpid()) + "-" +
+                     std::to_string(++made);
   MemoryPath = base + ".mem", LogPath = base + ".log";
   for (const char* name : {"ABSENT", "FAIL_AT", "DELAY_MS", "RESULT", "DISCARD_WRITES"}) Order(name, nullptr);
   Order("MEMORY", MemoryPath.c_str()), Order("LOG", LogPath.c_str());
@@ -42,13 +41,9 @@ std::vector<std::string> SimulatedDevice::Log() const {
   return lines;
 }
 
-std::vector<uint8_t> SimulatedDevice::Cells(long address, size_t count) const {
-  std::vector<uint8_t> cells = FileBytes(MemoryPath, address, count);
-  return cells.resize(count), cells;
-}
-
 void SimulatedDevice::SetCells(long address, const std::vector<uint8_t>& bytes) const {
-  std::vector<uint8_t> memory = Cells(0, 65536);
+  std::vector<uint8_t> memory = FileBytes(MemoryPath);
+  memory.resize(65536);
   memcpy(memory.data() + address, bytes.data(), bytes.size());
   WriteFileBytes(MemoryPath, memory);
 }

@@ -16,7 +16,6 @@ struct SimulatedDevice {
   // One line per library call: opens and closes as logged, an exchange as its output report, with
   // " unanswered" when the device did not answer it.
   std::vector<std::string> Log() const;
-  std::vector<uint8_t> Cells(long address, size_t count) const;
   void SetCells(long address, const std::vector<uint8_t>& bytes) const;
   std::string MemoryPath, LogPath;
 };

@@ -13,11 +13,10 @@ static std::string Report(int command, int address, int value) {  // for the cel
   char text[32];
   return snprintf(text, sizeof text, "02 %02X 00 %02X %02X 00 00 00", command, address, value), text;
 }
-static ConfigBlock Block(uint8_t fill, const SettingCodes* codes = nullptr) {
+static ConfigBlock Block(uint8_t fill) {
   ConfigBlock block;
-  return memset(block.Bytes, fill, sizeof block.Bytes), codes ? BuildConfigBlock(*codes, block) : void(), block;
+  return memset(block.Bytes, fill, sizeof block.Bytes), block;
 }
-static const SettingCodes Defaults = DefaultSettings();
 
 TEST(MemoryProtocol, ReportsOnTheWireForAWriteAndARead) {
   SimulatedDevice device;
@@ -44,8 +43,8 @@ TEST(MemoryProtocol, ReportsOnTheWireForAWriteAndARead) {
 // that stops answering at exchange k ends in the transfer error, with no 72 after the failure and
 // the reader's block untouched. So does a device that stores nothing.
 TEST(MemoryProtocol, FailuresAreToldByTheAnswersWhateverTheLibraryReturns) {
-  ConfigBlock written = Block(0, &Defaults), read, image = written;  // image: what the device holds afterwards
-  image.Bytes[505] = 0;
+  ConfigBlock written, read, image;  // image: what the device holds afterwards
+  BuildConfigBlock(DefaultSettings(), written), image = written, image.Bytes[505] = 0;
   for (int result : {0, 1, -7})
     for (int k = 0; k <= 42; ++k) {
       SCOPED_TRACE("failing from exchange " + std::to_string(k) + ", library result " + std::to_string(result));
@@ -71,7 +70,9 @@ TEST(SizeSnapping, TiesAndDraggedEdges) {
       {EdgeBottomRight, {0, 0, 381, 379}, {0, 0, 413, 355}},   {EdgeLeft, {100, 100, 481, 479}, {68, 100, 481, 455}},
       {EdgeTopRight, {0, 0, 381, 379}, {0, 24, 413, 379}},     {EdgeBottomLeft, {0, 0, 382, 378}, {-31, 0, 382, 355}},
       {EdgeTop, {0, 0, 10, 10}, {0, -345, 349, 10}},           {EdgeBottom, {0, 0, 100000, 100000}, {0, 0, 65565, 49267}}};
-  auto text = [](SnapRect r) { return std::to_string(r.Left) + " " + std::to_string(r.Top) + " " + std::to_string(r.Right) + " " + std::to_string(r.Bottom); };
+  auto text = [](SnapRect r) {
+    return std::to_string(r.Left) + " " + std::to_string(r.Top) + " " + std::to_string(r.Right) + " " + std::to_string(r.Bottom);
+  };
   for (auto c : cases) {
     SnapWindowRect(c.Proposed, c.Edge, frame);
     EXPECT_EQ(text(c.Snapped), text(c.Proposed)) << "edge " << c.Edge;

@@ -33,14 +33,14 @@ static std::string AllShown() {
   return shown;
 }
 
-// A click on a button as the main window hears of it: sent (run now) or posted (queued).
-static void Click(HWND button, bool send = false) {
-  send ? SendMessageA(MainWindow, WM_COMMAND, BN_CLICKED << 16, LPARAM(button)) : PostMessageA(MainWindow, WM_COMMAND, BN_CLICKED << 16, LPARAM(button));
-}
+// A click on a button as the main window hears of it, queued.
+static void PostClick(HWND button) { PostMessageA(MainWindow, WM_COMMAND, BN_CLICKED << 16, LPARAM(button)); }
 
 class MainWindowTest : public ::testing::Test {
  protected:
-  void SetUp() override { CreateMainWindow(GetModuleHandleA(nullptr), nullptr), ShowWindow(MainWindow, SW_SHOW), SetForegroundWindow(MainWindow); }
+  void SetUp() override {
+    CreateMainWindow(GetModuleHandleA(nullptr), nullptr), ShowWindow(MainWindow, SW_SHOW), SetForegroundWindow(MainWindow);
+  }
   void TearDown() override {
     ModifiedFlag = 0, CurrentFileName[0] = 0, DestroyWindow(MainWindow), DeleteObject(ControlFont), remove(File.c_str());
     FlushEvents(30);  // takes the WM_QUIT
@@ -104,28 +104,23 @@ TEST_F(MainWindowTest, EveryCommandAsksWhereItMustAndReportsItsOutcome) {
   const UINT Enter = WM_KEYDOWN;
   const struct { UINT Message; WPARAM Command; const char* Order; bool Pick; std::vector<ModalAnswer> Answers; Texts Seen; const char* Baud; } rows[] = {
       {WM_COMMAND, IDM_NEW, "", true, {IDCANCEL}, {Guard}, "14400*"}, {WM_COMMAND, IDM_NEW, "", true, {IDNO}, {Guard}, "9600"},
-      {WM_COMMAND, IDM_OPEN, "", true, {IDYES, IDCANCEL}, {Guard, "Save File"}, "14400*"},
-      {WM_COMMAND, IDM_OPEN, "", true, {IDNO, IDCANCEL}, {Guard, "Open File"}, "14400*"},
-      {Enter, 1, "", true, {IDCANCEL}, {Guard}, "14400*"}, {Enter, 1, "", true, {IDYES, {IDOK, "file"}, IDOK}, {Guard, "Save File", ReadOk}, "38400"},
+      {WM_COMMAND, IDM_OPEN, "", true, {IDYES, IDCANCEL}, {Guard, "Save File"}, "14400*"}, {Enter, 1, "", true, {IDCANCEL}, {Guard}, "14400*"},
+      {WM_COMMAND, IDM_OPEN, "", true, {IDNO, IDCANCEL}, {Guard, "Open File"}, "14400*"}, {WM_CLOSE, 0, "", true, {IDCANCEL}, {Guard}, "14400*"},
+      {Enter, 1, "", true, {IDYES, {IDOK, File}, IDOK}, {Guard, "Save File", ReadOk}, "38400"}, {WM_CLOSE, 0, "", false, {}, {}, nullptr},
       {WM_COMMAND, IDM_EXIT, "", true, {IDNO}, {Guard}, nullptr}, {WM_COMMAND, IDM_EXIT, "", false, {}, {}, nullptr},
       {WM_COMMAND, IDM_EXIT, "", true, {IDYES, IDCANCEL}, {Guard, "Save File"}, "14400*"},
-      {WM_CLOSE, 0, "", true, {IDCANCEL}, {Guard}, "14400*"}, {WM_CLOSE, 0, "", false, {}, {}, nullptr},
-      {WM_CLOSE, 0, "", true, {IDYES, {IDOK, "file"}}, {Guard, "Save File"}, nullptr},
-      {Enter, 0, "", true, {IDOK}, {Saved}, "14400*"}, {Enter, 0, "FAIL_AT=20", true, {IDOK}, {WriteError}, "14400*"},
-      {Enter, 0, "DISCARD_WRITES=1", true, {IDOK}, {WriteError}, "14400*"}, {Enter, 0, "ABSENT=1", true, {IDOK}, {NotFound}, "14400*"},
-      {Enter, 0, "MEMORY=/no/such/folder/memory", true, {IDOK}, {NotFound}, "14400*"},
-      {Enter, 1, "", false, {IDOK}, {ReadOk}, "38400"}, {Enter, 1, "FAIL_AT=20", false, {IDOK}, {ReadError}, "9600"},
-      {Enter, 1, "ABSENT=1", false, {IDOK}, {NotFound}, "9600"}};
+      {WM_CLOSE, 0, "", true, {IDYES, {IDOK, File}}, {Guard, "Save File"}, nullptr}, {Enter, 0, "", true, {IDOK}, {Saved}, "14400*"},
+      {Enter, 0, "FAIL_AT", true, {IDOK}, {WriteError}, "14400*"}, {Enter, 0, "DISCARD_WRITES", true, {IDOK}, {WriteError}, "14400*"},
+      {Enter, 0, "ABSENT", true, {IDOK}, {NotFound}, "14400*"}, {Enter, 0, "MEMORY", true, {IDOK}, {NotFound}, "14400*"},
+      {Enter, 1, "", false, {IDOK}, {ReadOk}, "38400"}, {Enter, 1, "FAIL_AT", false, {IDOK}, {ReadError}, "9600"},
+      {Enter, 1, "ABSENT", false, {IDOK}, {NotFound}, "9600"}};
   for (int result : {0, 1})
-    for (auto row : rows) {
-      SCOPED_TRACE("message " + std::to_string(row.Message) + ", command " + std::to_string(row.Command) + ", " + row.Order + ", " +
-                   std::to_string(row.Answers.size()) + " answers, library result " + std::to_string(result));
-      for (ModalAnswer& answer : row.Answers) answer.Path = answer.Path.empty() ? "" : File;
-      SimulatedDevice device;  // exchange 20 lies in the data of either transfer
-      std::string order = row.Order;
+    for (const auto& row : rows) {
+      SCOPED_TRACE("row " + std::to_string(&row - rows) + ", library result " + std::to_string(result));
+      SimulatedDevice device;  // exchange 20 lies in the data of either transfer; the memory file cannot be made
       device.SetCells(16, {2, 5, 1, 1, 1, 0});
       device.Order("RESULT", result);
-      if (!order.empty()) device.Order(order.substr(0, order.find('=')).c_str(), order.substr(order.find('=') + 1).c_str());
+      if (*row.Order) device.Order(row.Order, *row.Order == 'F' ? "20" : *row.Order == 'M' ? "/no/such/folder/memory" : "1");
       if (row.Pick) PressKey(ListTable[BaudRateSetting], VK_DOWN);
       ModalScript script(row.Answers);
       if (row.Message == Enter) PressKey(ButtonTable[row.Command], VK_RETURN);
@@ -142,16 +137,16 @@ TEST_F(MainWindowTest, EveryCommandAsksWhereItMustAndReportsItsOutcome) {
 TEST_F(MainWindowTest, DuringATransferNothingElseStartsAndClosingWaitsForTheEnd) {
   device.Order("DELAY_MS", 2);
   ModalScript script{{IDOK}, {IDNO}, {IDOK}};
-  Click(SaveToButton), Click(ReadFromButton);
+  PostClick(SaveToButton), PostClick(ReadFromButton);
   PostMessageA(MainWindow, WM_COMMAND, IDM_OPEN, 0), PostMessageA(MainWindow, WM_CLOSE, 0, 0);
-  Click(SaveToButton, true);
+  PressKey(SaveToButton, VK_RETURN);
   std::vector<std::string> log = device.Log();
   EXPECT_EQ("open 17203 6 6 = 0, close, 43 lines, window there", log.front() + ", " + log.back() + ", " + std::to_string(log.size()) +
             " lines, window " + (IsWindow(MainWindow) ? "there" : "gone"));
   EXPECT_TRUE(FlushEvents(300) && !IsWindow(MainWindow));
   SetUp();
   PressKey(ListTable[BaudRateSetting], VK_DOWN);
-  Click(ReadFromButton), PostMessageA(MainWindow, WM_COMMAND, IDM_EXIT, 0);
+  PostClick(ReadFromButton), PostMessageA(MainWindow, WM_COMMAND, IDM_EXIT, 0);
   EXPECT_TRUE(FlushEvents(1500) && !IsWindow(MainWindow));
   EXPECT_EQ((Texts{Saved, Guard, ReadOk}), script.Seen);
 }

@@ -34,7 +34,7 @@ cpack --config "$build/CPackConfig.cmake" -B "$work/package" >/dev/null
 zip=$(ls "$work"/package/TAVRIK9-*-win32.zip)
 check "archive" "$(cmake -E tar tf "$zip" | sort | xargs)" "ReadMe.txt TAVRIK9.exe"
 mkdir "$work/unpacked" && (cd "$work/unpacked" && cmake -E tar xf "$zip")
-cmp "$work/unpacked/TAVRIK9.exe" "$build/dist/TAVRIK9.exe" && check "archived program" same same
+check "archived program" "$(cmp "$work/unpacked/TAVRIK9.exe" "$build/dist/TAVRIK9.exe" && echo same)" same
 
 # Unpacked with the stand-in beside it but no simulation asked for: no device, and the window never shows.
 cp "$build/dist/TAVRIKX.dll" "$work/unpacked/"

@@ -2,6 +2,7 @@
 #include "modal_script.h"
 
 #include <gtest/gtest.h>
+#include <string.h>
 
 #include <algorithm>
 
@@ -21,7 +22,9 @@ static std::string Describe(HWND window) {
     if (GetWindowLongA(GetDlgItem(window, button.first), GWL_STYLE) & WS_VISIBLE) buttons += (buttons.empty() ? "" : " ") + std::string(button.second);
   HICON icon = reinterpret_cast<HICON>(SendDlgItemMessageA(window, BoxIcon, STM_GETICON, 0, 0));
   const char* kind = !icon ? "" : icon == LoadIconA(nullptr, IDI_HAND) ? " error" : icon == LoadIconA(nullptr, IDI_QUESTION) ? " question" : " icon";
-  return text + (" [" + buttons + kind + "]");
+  char caption[64] = "";  // the program's boxes all carry its title and belong to a window
+  std::string where = (GetWindowTextA(window, caption, sizeof caption), strcmp(caption, "TAVRIK-9 Configuration Utility")) ? caption : "";
+  return text + (" [" + buttons + kind + "]") + (where.empty() ? "" : " captioned " + where) + (GetWindow(window, GW_OWNER) ? "" : " unowned");
 }
 
 static LRESULT CALLBACK OnCbt(int code, WPARAM wParam, LPARAM lParam) {

@@ -1,6 +1,7 @@
 // Answers, in order, the modal windows that the code under test opens on this thread, and records
 // what each one was: a CBT hook sees it come up, a thread timer (which its modal loop dispatches)
-// answers it. A message box is recorded as "text [buttons icon]", any other dialog by its caption.
+// answers it. A message box is recorded as "text [buttons icon]" (and its caption and lack of owner
+// where they are not the program's title and a window), any other dialog by its caption.
 // A window with no answer left fails the test and is cancelled, and so is one that stays open.
 #pragma once
 #include <windows.h>

@@ -2,7 +2,7 @@
 # Installs, once, the Debian packages that building and testing need. Safe to run again.
 set -euo pipefail
 
-# fonts-wine: Wine's own fonts; without its Marlett the caption buttons show the letters 0, 1 and r.
+# fonts-wine: Wine's own fonts; wine-env.sh puts its Marlett into the prefix for the caption buttons.
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest
           g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
           wine wine32:i386 wine64 fonts-wine xvfb xdotool x11-apps imagemagick xauth)

@@ -11,8 +11,7 @@ if ! [[ $seconds =~ ^[1-9][0-9]*$ ]]; then
   exit 2
 fi
 
-targets=(config_file_fuzz device_block_fuzz)
-corpora=(config_file device_block)
+targets=(config_file_fuzz device_block_fuzz)  # each target's seeds are in tests/fuzz/corpus/<target>
 
 mkdir -p out/fuzz/crashes
 if ! cmake --preset native >out/fuzz/configure.log 2>&1; then
@@ -23,11 +22,10 @@ if ! cmake --build --preset native --target "${targets[@]}" >out/fuzz/build.log 
 fi
 
 status=0
-for i in "${!targets[@]}"; do
-  target=${targets[$i]}
+for target in "${targets[@]}"; do
   work=out/fuzz/$target
   rm -rf "$work" && mkdir -p "$work/corpus"
-  cp tests/fuzz/corpus/"${corpora[$i]}"/* "$work/corpus/"
+  cp tests/fuzz/corpus/"$target"/* "$work/corpus/"
   before=$(ls out/fuzz/crashes | grep -c "^$target-")
 
   out/native/tests/$target -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \

@@ -10,9 +10,9 @@ ensure_wine_prefix
 cmake --preset win32 >out/configure-win32.log 2>&1 || { cat out/configure-win32.log; exit 1; }
 cmake --build --preset win32 --target tavrik9 tavrikx_sim | grep -v '^\[' || true
 dist="$repo_root/out/win32/dist"
-# The stand-in library simulates a device only when told where to keep its memory.
-TAVRIKX_SIM_MEMORY=$(winepath -w "$dist/TAVRIKX.mem" 2>/dev/null)
-export TAVRIKX_SIM_MEMORY
+# The stand-in library simulates a device only when told where to keep its memory (a Windows path;
+# Wine's drive Z: is the root, and winepath would start Wine before the display is there).
+export TAVRIKX_SIM_MEMORY="Z:${dist//\//\\}\\TAVRIKX.mem"
 echo "program: $dist/TAVRIK9.exe (the simulated device keeps its memory in $dist/TAVRIKX.mem)"
 
 if [ -n "${DISPLAY:-}" ]; then
@@ -26,7 +26,8 @@ set_wine_window_management N
 screenshot="$repo_root/out/screenshot.png"
 wine "$dist/TAVRIK9.exe" >/dev/null 2>&1 &
 program=$!
-if window=$(timeout 30 xdotool search --sync --onlyvisible --name '^TAVRIK-9 Configuration Utility$' | head -n 1); then
+if window=$(timeout 30 xdotool search --sync --onlyvisible --name '^TAVRIK-9 Configuration Utility$'); then
+  window=${window%%$'\n'*}  # the first, should Wine show more than one
   sleep 1
   import -window root "$screenshot"
   echo "screenshot of the window: $screenshot"

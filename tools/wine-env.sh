@@ -6,7 +6,9 @@ export WINEDEBUG=-all
 # No Mono or Gecko install prompts: the program needs neither.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
-# Creates the prefix once; later calls only check for it.
+# Creates the prefix once; later calls only check for it. Wine draws the caption buttons with its
+# Marlett font, which this Wine does not find among its own fonts (from fonts-wine): without a copy in
+# the prefix's Fonts folder the buttons show the letters 0, 1 and r.
 ensure_wine_prefix() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
@@ -15,6 +17,7 @@ ensure_wine_prefix() {
     set_wine_window_management N
     wineserver -w
   fi
+  cp -n /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
 }
 
 # Starts Xvfb when no display is set; the caller stops it with stop_display.

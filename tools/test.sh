@@ -10,6 +10,8 @@ trap stop_display EXIT
 wineserver -p >/dev/null 2>&1  # one server for the whole run: Wine starts fast after the first program
 wine wineboot >/dev/null 2>&1  # start its services now, away from CTest's pipes
 set_wine_window_management N
+# A crash ends the program with a backtrace instead of waiting for someone to close Wine's crash dialog.
+wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
 
 presets=(native win32 win64)
 passed=0 failed=0 status=0

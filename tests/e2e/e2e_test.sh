@@ -6,7 +6,7 @@
 # Without a window manager, keys reach the Wine window under the pointer: it rests on the program's.
 set -uo pipefail
 build=$(realpath "$1") probe_exe=$(realpath "$2")
-work=$(mktemp -d) passed=0 failed=0 pid=
+work=$(mktemp -d) passed=0 failed=0 pid= X=0 Y=0 WIDTH=0 HEIGHT=0
 trap '[ -n "$pid" ] && kill $pid 2>/dev/null; rm -rf "$work"' EXIT
 check() {  # WHAT GOT EXPECTED
   if [ "$2" == "$3" ]; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL $1: got '$2', expected '$3'"; fi
@@ -28,6 +28,9 @@ finish() {  # waits for the program to end and checks its exit code
   check "exit code" "$status" 0
 }
 saved_codes() { od -An -tu1 -j16 -N6 "$work/Config.TVK" | xargs; }
+
+# The file dialogs start in the program's own folder, not in one a run before this left behind.
+wine reg delete 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\ComDlg32' /f >/dev/null 2>&1
 
 # The archive holds the program, exactly as built, and its note; never the stand-in library.
 cpack --config "$build/CPackConfig.cmake" -B "$work/package" >/dev/null

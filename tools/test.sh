@@ -22,7 +22,7 @@ for preset in "${presets[@]}"; do
   fi
   if ! cmake --build --preset "$preset" 2>&1 | tail -n 40 | grep -v '^\[' ; then :; fi
   if [ "${PIPESTATUS[0]}" != 0 ]; then status=1; failed=$((failed + 1)); continue; fi
-  ctest --preset "$preset" 2>&1 | tee "out/ctest-$preset.log"
+  ctest --preset "$preset" -j2 2>&1 | tee "out/ctest-$preset.log"
   [ "${PIPESTATUS[0]}" = 0 ] || status=1
   summary=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "out/ctest-$preset.log" | tail -n 1)
   total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$summary")

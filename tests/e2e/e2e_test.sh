@@ -6,6 +6,7 @@
 # Without a window manager, keys reach the Wine window under the pointer: it rests on the program's.
 set -uo pipefail
 build=$(realpath "$1") probe_exe=$(realpath "$2")
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine-env.sh"  # the build's own Wine prefix
 work=$(mktemp -d) passed=0 failed=0 pid= X=0 Y=0 WIDTH=0 HEIGHT=0
 trap '[ -n "$pid" ] && kill $pid 2>/dev/null; rm -rf "$work"' EXIT
 check() {  # WHAT GOT EXPECTED

@@ -3,15 +3,19 @@
 
 #include <string.h>
 
-int CheckDevicePresence() {
-  HidDeviceHandle device;
-  int opened = OpenHidDevice(TavrikVendorId, TavrikProductId, TavrikInterfaceId, &device);
-  // The library accepts a record whose open failed, so it is closed either way.
-  CloseHidDevice(&device);
-  return opened == 0 ? DeviceOk : DeviceNotFound;
+static bool OpenDevice(HidDeviceHandle* device) {
+  return OpenHidDevice(TavrikVendorId, TavrikProductId, TavrikInterfaceId, device) == 0;
 }
 
-void BuildOutputReport(unsigned char report[HidReportSize], uint8_t command, int address, uint8_t value) {
+int CheckDevicePresence() {
+  HidDeviceHandle device;
+  bool opened = OpenDevice(&device);
+  // The library accepts a record whose open failed, so it is closed either way.
+  CloseHidDevice(&device);
+  return opened ? DeviceOk : DeviceNotFound;
+}
+
+static void BuildOutputReport(unsigned char report[HidReportSize], uint8_t command, int address, uint8_t value) {
   report[0] = ReportId;
   report[1] = command;
   report[2] = static_cast<uint8_t>(address / 256);
@@ -22,7 +26,8 @@ void BuildOutputReport(unsigned char report[HidReportSize], uint8_t command, int
   report[7] = 0;
 }
 
-int DataProgressPercent(int byteIndex) { return (byteIndex + 1) * 100 / static_cast<int>(DeviceConfigSize); }
+// (i + 1) * 100 / 32, truncated: 3, 6, 9, ... 96, 100.
+static int DataProgressPercent(int byteIndex) { return (byteIndex + 1) * 100 / static_cast<int>(DeviceConfigSize); }
 
 static int ExchangeForAnswer(HidDeviceHandle* device, const unsigned char* report, unsigned char sentinel) {
   unsigned char answer[HidReportSize];
@@ -43,10 +48,6 @@ int WriteDeviceByte(HidDeviceHandle* device, int address, uint8_t value) {
   unsigned char report[HidReportSize], answer[HidReportSize];
   BuildOutputReport(report, WriteByteCommand, address, value);
   return WriteHidDevice(device, report, answer);
-}
-
-static bool OpenDevice(HidDeviceHandle* device) {
-  return OpenHidDevice(TavrikVendorId, TavrikProductId, TavrikInterfaceId, device) == 0;
 }
 
 static void Idle(IdleRoutine idle) {

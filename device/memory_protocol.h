@@ -21,10 +21,6 @@ typedef void (*IdleRoutine)();
 // Opens and closes the device once: DeviceOk when one is attached, DeviceNotFound otherwise.
 int CheckDevicePresence();
 
-void BuildOutputReport(unsigned char report[HidReportSize], uint8_t command, int address, uint8_t value);
-// (i + 1) * 100 / 32, truncated: 3, 6, 9, ... 96, 100.
-int DataProgressPercent(int byteIndex);
-
 // What ReadDeviceByte gives when no answer came.
 const int NoDeviceAnswer = -1;
 // The library's exchange result means nothing here: an answer is known by what comes back. The

@@ -209,9 +209,6 @@ void BenchSnapping() {
   Report("wm_sizing_full_walk", perMessageUs, 1e6 / 60, "us", 0.10);
 }
 
-// The simulated device, for the in-process figures and the launched programs alike.
-char SimulatedMemory[MAX_PATH];
-
 void BenchInProcess() {
   for (const char* name : {"TAVRIKX_SIM_LOG", "TAVRIKX_SIM_ABSENT", "TAVRIKX_SIM_FAIL_AT", "TAVRIKX_SIM_DELAY_MS"})
     SetEnvironmentVariableA(name, nullptr);
@@ -317,14 +314,15 @@ int main(int argc, char** argv) {
     return 2;
   }
   QueryPerformanceFrequency(&Frequency);
-  char folder[MAX_PATH];
+  // The simulated device, for the in-process figures and the launched programs alike.
+  char folder[MAX_PATH], memory[MAX_PATH];
   GetTempPathA(sizeof folder, folder);
-  snprintf(SimulatedMemory, sizeof SimulatedMemory, "%stavrik-bench-%lu.mem", folder, GetCurrentProcessId());
-  SetEnvironmentVariableA("TAVRIKX_SIM_MEMORY", SimulatedMemory);
+  snprintf(memory, sizeof memory, "%stavrik-bench-%lu.mem", folder, GetCurrentProcessId());
+  SetEnvironmentVariableA("TAVRIKX_SIM_MEMORY", memory);
   printf("# %-30s %16s %16s %8s %8s  %s\n", "figure", "measured", "reference", "ratio", "target", "verdict");
   BenchInProcess();
   BenchStartUp(argv[1], argv[3]);
   BenchSizes(argv[1], argv[2]);
-  DeleteFileA(SimulatedMemory);
+  DeleteFileA(memory);
   return 0;
 }

@@ -30,9 +30,11 @@ static HWND KeyTargetFromButton(HWND button, WPARAM key) {
       if (ShiftHeld()) return onSaveTo ? ListTable[ModeSetting] : SaveToButton;
       return onSaveTo ? ReadFromButton : ListTable[BaudRateSetting];
     case VK_UP:
-    case VK_LEFT: return SaveToButton;
+    case VK_LEFT:
+      return SaveToButton;
     case VK_DOWN:
-    case VK_RIGHT: return ReadFromButton;
+    case VK_RIGHT:
+      return ReadFromButton;
   }
   return 0;
 }

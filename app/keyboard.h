@@ -5,6 +5,7 @@
 
 LRESULT CALLBACK ListSubclassProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK ButtonSubclassProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam);
-// The main window's own rules: Tab leads into the first list; a click on the background takes the focus.
+// The main window's own rules: Tab leads into the first list; a click on the background takes the
+// focus.
 void OnMainWindowKeyDown(WPARAM key);
 void OnMainWindowClick();

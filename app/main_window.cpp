@@ -56,12 +56,24 @@ static void OnControlNotification(int code, HWND sender) {
 
 static void OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
   switch (LOWORD(wParam)) {
-    case IDM_NEW: if (!RefusedDuringTransfer()) NewConfiguration(); break;
-    case IDM_OPEN: if (!RefusedDuringTransfer()) OpenConfigFile(); break;
-    case IDM_SAVE: if (!RefusedDuringTransfer()) SaveConfigFile(); break;
-    case IDM_EXIT: OnExit(); break;
-    case IDM_ABOUT: if (!RefusedDuringTransfer()) ShowAboutBox(window); break;
-    default: OnControlNotification(HIWORD(wParam), reinterpret_cast<HWND>(lParam)); break;
+    case IDM_NEW:
+      if (!RefusedDuringTransfer()) NewConfiguration();
+      break;
+    case IDM_OPEN:
+      if (!RefusedDuringTransfer()) OpenConfigFile();
+      break;
+    case IDM_SAVE:
+      if (!RefusedDuringTransfer()) SaveConfigFile();
+      break;
+    case IDM_EXIT:
+      OnExit();
+      break;
+    case IDM_ABOUT:
+      if (!RefusedDuringTransfer()) ShowAboutBox(window);
+      break;
+    default:
+      OnControlNotification(HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+      break;
   }
 }
 
@@ -99,16 +111,32 @@ static void OnSize(WPARAM kind) {
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_DESTROY: PostQuitMessage(0); return 0;
-    case WM_SIZE: OnSize(wParam); return 0;
-    case WM_PAINT: OnPaint(window); return 0;
-    case WM_CLOSE: return OnClose(window, wParam, lParam);
-    case WM_KEYDOWN: OnMainWindowKeyDown(wParam); return 0;
-    case WM_COMMAND: OnCommand(window, wParam, lParam); return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    case WM_SIZE:
+      OnSize(wParam);
+      return 0;
+    case WM_PAINT:
+      OnPaint(window);
+      return 0;
+    case WM_CLOSE:
+      return OnClose(window, wParam, lParam);
+    case WM_KEYDOWN:
+      OnMainWindowKeyDown(wParam);
+      return 0;
+    case WM_COMMAND:
+      OnCommand(window, wParam, lParam);
+      return 0;
     case WM_HSCROLL:
-    case WM_VSCROLL: return 0;
-    case WM_LBUTTONDOWN: OnMainWindowClick(); return 0;
-    case WM_SIZING: OnSizing(wParam, reinterpret_cast<RECT*>(lParam)); return TRUE;
+    case WM_VSCROLL:
+      return 0;
+    case WM_LBUTTONDOWN:
+      OnMainWindowClick();
+      return 0;
+    case WM_SIZING:
+      OnSizing(wParam, reinterpret_cast<RECT*>(lParam));
+      return TRUE;
   }
   return DefWindowProcA(window, message, wParam, lParam);
 }

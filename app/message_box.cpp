@@ -4,4 +4,6 @@
 #include "../resources/resource.h"
 #include "window_state.h"
 
-int ShowMessage(const char* text, UINT type) { return MessageBoxA(MainWindow, text, PROGRAM_TITLE, type); }
+int ShowMessage(const char* text, UINT type) {
+  return MessageBoxA(MainWindow, text, PROGRAM_TITLE, type);
+}

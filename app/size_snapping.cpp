@@ -12,7 +12,10 @@ struct Candidates {
 Candidates WalkGrid(int target, int (*clientSize)(int), int frame) {
   Candidates found = {0, 0, false};
   for (int step = FirstGridStep; step <= LastGridStep; ++step) {
-    if (step > FirstGridStep) found.Lower = found.Upper, found.HasLower = true;
+    if (step > FirstGridStep) {
+      found.Lower = found.Upper;
+      found.HasLower = true;
+    }
     found.Upper = clientSize(step) + frame;
     if (found.Upper > target) break;
   }

@@ -7,8 +7,16 @@ struct SnapRect {
 };
 
 // The dragged edge, with the values of WM_SIZING's wParam.
-enum SizingEdge { EdgeLeft = 1, EdgeRight, EdgeTop, EdgeTopLeft, EdgeTopRight, EdgeBottom, EdgeBottomLeft,
-                  EdgeBottomRight };
+enum SizingEdge {
+  EdgeLeft = 1,
+  EdgeRight,
+  EdgeTop,
+  EdgeTopLeft,
+  EdgeTopRight,
+  EdgeBottom,
+  EdgeBottomLeft,
+  EdgeBottomRight
+};
 
 const int FirstGridStep = 4, LastGridStep = 1023;
 inline int GridClientWidth(int step) { return 64 * step + 85; }

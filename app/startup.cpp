@@ -24,10 +24,11 @@ static void WarnWhenRunFromDistributionCd() {
   GetCurrentDirectoryA(255, directory);
   GetVolumeInformationA(directory, volume, 255, 0, 0, 0, fileSystem, 255);
   if (strcmp(volume, "TAVRIK9") == 0)
-    MessageBoxA(0,
-                "Warning: The TAVRIK-9 programs must be copied to and run\nfrom its own folder on the PC's "
-                "harddrive. The CD itself\nshould be reserved for backup purposes only.",
-                PROGRAM_TITLE, MB_OK);
+    MessageBoxA(
+        0,
+        "Warning: The TAVRIK-9 programs must be copied to and run\nfrom its own folder on the PC's "
+        "harddrive. The CD itself\nshould be reserved for backup purposes only.",
+        PROGRAM_TITLE, MB_OK);
 }
 
 static void RegisterMainClass(HINSTANCE instance) {
@@ -43,11 +44,15 @@ static void RegisterMainClass(HINSTANCE instance) {
   RegisterClassA(&windowClass);
 }
 
-static HWND CreateControl(const char* className, const char* text, DWORD style, int x, int y, int width, int height) {
-  return CreateWindowExA(0, className, text, WS_CHILD | style, x, y, width, height, MainWindow, 0, 0, 0);
+static HWND CreateControl(const char* className, const char* text, DWORD style, int x, int y,
+                          int width, int height) {
+  return CreateWindowExA(0, className, text, WS_CHILD | style, x, y, width, height, MainWindow, 0,
+                         0, 0);
 }
 
-static void SetControlFont(HWND control) { SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont), FALSE); }
+static void SetControlFont(HWND control) {
+  SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont), FALSE);
+}
 
 HWND CreateSettingLabel(int x, int y, int width, int height, const char* text) {
   HWND label = CreateControl("STATIC", text, SS_CENTER, x, y, width, height);
@@ -57,7 +62,8 @@ HWND CreateSettingLabel(int x, int y, int width, int height, const char* text) {
 
 // Created, then subclassed, then given the font, so the subclass already sees WM_SETFONT.
 HWND CreateSettingList(int x, int y, int width, int height) {
-  HWND list = CreateControl("COMBOBOX", "", WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWNLIST, x, y, width, height);
+  HWND list = CreateControl("COMBOBOX", "", WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWNLIST, x, y, width,
+                            height);
   ListClassProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListSubclassProc)));
   SetControlFont(list);
@@ -65,7 +71,8 @@ HWND CreateSettingList(int x, int y, int width, int height) {
 }
 
 HWND CreateCommandButton(int x, int y, int width, int height, const char* text) {
-  HWND button = CreateControl("BUTTON", text, WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE, x, y, width, height);
+  HWND button =
+      CreateControl("BUTTON", text, WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE, x, y, width, height);
   ButtonClassProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ButtonSubclassProc)));
   SetControlFont(button);
@@ -76,14 +83,15 @@ static void CreateControlFont() {
   HDC screen = GetDC(MainWindow);
   int pixelsPerInch = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(MainWindow, screen);
-  ControlFont = CreateFontA(-MulDiv(33, pixelsPerInch, 288), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0,
-                            0, "Microsoft Sans Serif");
+  ControlFont = CreateFontA(-MulDiv(33, pixelsPerInch, 288), 0, 0, 0, FW_NORMAL, 0, 0, 0,
+                            DEFAULT_CHARSET, 0, 0, 0, 0, "Microsoft Sans Serif");
 }
 
 static void CreateSettingControls() {
   for (int s = 0; s < SettingCount; ++s) {
     const ControlPlace& place = LabelPlaces[s];
-    SettingLabels[s] = CreateSettingLabel(place.X, place.Y, place.Width, place.Height, SettingLists[s].Label);
+    SettingLabels[s] =
+        CreateSettingLabel(place.X, place.Y, place.Width, place.Height, SettingLists[s].Label);
   }
   for (HWND label : SettingLabels) ShowWindow(label, SW_SHOW);
   for (int s = 0; s < SettingCount; ++s) {
@@ -92,7 +100,8 @@ static void CreateSettingControls() {
   }
   for (int s = 0; s < SettingCount; ++s)
     for (int i = 0; i < SettingLists[s].ItemCount; ++i)
-      SendMessageA(ListTable[s], CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(SettingLists[s].Items[i]));
+      SendMessageA(ListTable[s], CB_ADDSTRING, 0,
+                   reinterpret_cast<LPARAM>(SettingLists[s].Items[i]));
   for (HWND list : ListTable) ShowWindow(list, SW_SHOW);
   // Hidden at (0, 0) until the first layout refresh places and shows them.
   const int buttonWidth = ButtonPlaces[0].Width, buttonHeight = ButtonPlaces[0].Height;
@@ -108,8 +117,9 @@ void CreateMainWindow(HINSTANCE instance, HINSTANCE previousInstance) {
   memset(ButtonTable, 0, sizeof ButtonTable);
   RECT frame = {0, 0, ClientWidth, ClientHeight};
   AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, TRUE);
-  MainWindow = CreateWindowExA(0, MainClassName, PROGRAM_TITLE, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                               frame.right - frame.left, frame.bottom - frame.top, 0, 0, instance, 0);
+  MainWindow = CreateWindowExA(0, MainClassName, PROGRAM_TITLE, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                               CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, 0,
+                               0, instance, 0);
   ProgramInstance = instance;
   CreateControlFont();
   CreateSettingControls();
@@ -119,9 +129,11 @@ void CreateMainWindow(HINSTANCE instance, HINSTANCE previousInstance) {
 int RunUtility(HINSTANCE instance, HINSTANCE previousInstance, int showCommand) {
   CreateMainWindow(instance, previousInstance);
   if (CheckDevicePresence() != DeviceOk) {
-    ShowMessage("       No TAVRIK-9 device was detected !\n\nClick the OK button below, plug the TAVRIK-9\n into "
-                "the USB Port, and restart the program.",
-                MB_ICONERROR);
+    ShowMessage(
+        "       No TAVRIK-9 device was detected !\n\nClick the OK button below, plug the "
+        "TAVRIK-9\n into "
+        "the USB Port, and restart the program.",
+        MB_ICONERROR);
     DestroyWindow(MainWindow);
   }
   ShowWindow(MainWindow, showCommand);

@@ -1,4 +1,5 @@
-// Start-up: the main window with its font, labels, lists and buttons, the device check and the message loop.
+// Start-up: the main window with its font, labels, lists and buttons, the device check and the
+// message loop.
 #pragma once
 #include <windows.h>
 

@@ -11,11 +11,28 @@ HWND ButtonTable[20];
 WNDPROC ListClassProc;
 WNDPROC ButtonClassProc;
 
+// Label and list places in list order; on screen the columns run mode, baud rate, data bits,
+// parity, stop bits, handshaking.
 const ControlPlace LabelPlaces[SettingCount] = {
-    {111, 8, 96, 16}, {218, 8, 96, 16}, {418, 8, 96, 16}, {5, 8, 96, 16}, {318, 8, 96, 16}, {518, 8, 96, 16}};
+    {111, 8, 96, 16},  // Baud Rate
+    {218, 8, 96, 16},  // Number of Bits
+    {418, 8, 96, 16},  // Stop Bits
+    {5, 8, 96, 16},    // Mode
+    {318, 8, 96, 16},  // Parity
+    {518, 8, 96, 16},  // HandShaking
+};
 const ControlPlace ListPlaces[SettingCount] = {
-    {126, 26, 64, 256}, {235, 26, 64, 256}, {435, 26, 64, 256}, {10, 26, 84, 256}, {335, 26, 64, 256}, {530, 26, 74, 256}};
-const ControlPlace ButtonPlaces[2] = {{128, 120, 134, 48}, {387, 120, 134, 48}};
+    {126, 26, 64, 256},  // Baud Rate
+    {235, 26, 64, 256},  // Number of Bits
+    {435, 26, 64, 256},  // Stop Bits
+    {10, 26, 84, 256},   // Mode
+    {335, 26, 64, 256},  // Parity
+    {530, 26, 74, 256},  // HandShaking
+};
+const ControlPlace ButtonPlaces[2] = {
+    {128, 120, 134, 48},  // Save To
+    {387, 120, 134, 48},  // Read From
+};
 
 // No SWP_NOZORDER: each moved control is raised to the top of its siblings.
 const UINT MoveFlags = SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER;

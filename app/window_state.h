@@ -1,4 +1,5 @@
-// The window handles shared by the whole program, the controls' fixed places, and the layout refresh.
+// The window handles shared by the whole program, the controls' fixed places, and the layout
+// refresh.
 #pragma once
 #include <windows.h>
 

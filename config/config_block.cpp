@@ -25,7 +25,8 @@ const SettingList SettingLists[SettingCount] = {
 
 static uint8_t SettingCodes::*const SettingFields[SettingCount] = {
     &SettingCodes::BaudRate, &SettingCodes::DataBits, &SettingCodes::StopBits,
-    &SettingCodes::Mode,     &SettingCodes::Parity,   &SettingCodes::Handshake};
+    &SettingCodes::Mode,     &SettingCodes::Parity,   &SettingCodes::Handshake,
+};
 
 uint8_t GetSettingCode(const SettingCodes& settings, int setting) {
   return settings.*SettingFields[setting];
@@ -43,13 +44,15 @@ SettingCodes DefaultSettings() {
 
 void BuildConfigBlock(const SettingCodes& settings, ConfigBlock& block) {
   memset(block.Bytes, 0, sizeof block.Bytes);
-  for (int i = 0; i < SettingCount; ++i) block.Bytes[SettingLists[i].BlockOffset] = GetSettingCode(settings, i);
+  for (int i = 0; i < SettingCount; ++i)
+    block.Bytes[SettingLists[i].BlockOffset] = GetSettingCode(settings, i);
   block.Bytes[MarkerOffset] = MarkerValue;
 }
 
 SettingCodes SettingsFromBlock(const ConfigBlock& block) {
   SettingCodes settings;
-  for (int i = 0; i < SettingCount; ++i) SetSettingCode(settings, i, block.Bytes[SettingLists[i].BlockOffset]);
+  for (int i = 0; i < SettingCount; ++i)
+    SetSettingCode(settings, i, block.Bytes[SettingLists[i].BlockOffset]);
   return settings;
 }
 

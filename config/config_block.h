@@ -1,14 +1,22 @@
-// The six setting codes, their lists' item texts and defaults, and the 512-byte configuration block.
-// Window-free: the conversions to and from the drop-down lists live in settings_controls.h.
+// The six setting codes, their lists' item texts and defaults, and the 512-byte configuration
+// block. Window-free: the conversions to and from the drop-down lists live in settings_controls.h.
 #pragma once
 #include <stddef.h>
 #include <stdint.h>
 
 // Positions of the six lists in ListTable: the order in which they are created, filled and walked.
-enum SettingIndex { BaudRateSetting, DataBitsSetting, StopBitsSetting, ModeSetting, ParitySetting,
-                    HandshakeSetting, SettingCount };
+enum SettingIndex {
+  BaudRateSetting,
+  DataBitsSetting,
+  StopBitsSetting,
+  ModeSetting,
+  ParitySetting,
+  HandshakeSetting,
+  SettingCount
+};
 
-// One byte per setting: the zero-based index of the chosen item in its list; 0xFF for a list with no selection.
+// One byte per setting: the zero-based index of the chosen item in its list; 0xFF for a list with
+// no selection.
 struct SettingCodes {
   uint8_t BaudRate, DataBits, StopBits, Mode, Parity, Handshake;
 };

@@ -1,4 +1,5 @@
-// Configuration files (New, Open, Save), the Exit command and close request, and the unsaved-changes guard.
+// Configuration files (New, Open, Save), the Exit command and close request, and the
+// unsaved-changes guard.
 #include "config_files.h"
 
 #include <commdlg.h>
@@ -14,14 +15,16 @@ char CurrentFileName[512];
 uint8_t ModifiedFlag;
 
 static const char DefaultFileName[] = "Config.TVK";
-static const char SaveChangesText[] = "The current configuration has changed.\nDo you want to save the changes?";
+static const char SaveChangesText[] =
+    "The current configuration has changed.\nDo you want to save the changes?";
 
 // Save adds only the overwrite prompt to Open's flags.
 static const DWORD OpenDialogFlags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
 static const DWORD SaveDialogFlags = OpenDialogFlags | OFN_OVERWRITEPROMPT;
 static_assert(OpenDialogFlags == 0x1804 && SaveDialogFlags == 0x1806, "file dialog flags");
 // The dialogs get the structure as it was before Windows 2000 added its last three members.
-static_assert(sizeof(void*) != 4 || offsetof(OPENFILENAMEA, pvReserved) == 76, "OPENFILENAME_SIZE_VERSION_400A");
+static_assert(sizeof(void*) != 4 || offsetof(OPENFILENAMEA, pvReserved) == 76,
+              "OPENFILENAME_SIZE_VERSION_400A");
 
 enum FileReadResult { FileRead, FileNotReadable, FileNotConfiguration };
 
@@ -38,16 +41,17 @@ static void PrepareFileDialog(OPENFILENAMEA& dialog, const char* title, DWORD fl
   dialog.Flags = flags;
 }
 
-// Creating over a read-only, hidden or system file with "wb" is refused, but replacing it by a move is
-// not (and as an administrator, or under Wine, even opening it for writing may succeed), so ask first.
+// Creating over a read-only, hidden or system file with "wb" is refused, but replacing it by a move
+// is not (and as an administrator, or under Wine, even opening it for writing may succeed), so ask
+// first.
 static bool CanReplace(const char* path) {
   const DWORD refused = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                         FILE_ATTRIBUTE_DIRECTORY;
   DWORD attributes = GetFileAttributesA(path);
   if (attributes == INVALID_FILE_ATTRIBUTES) return true;  // a new file; creating it will tell
   if (attributes & refused) return false;
-  HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, 0);
+  HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, 0,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, 0);
   if (file == INVALID_HANDLE_VALUE) return false;
   CloseHandle(file);
   return true;
@@ -79,8 +83,8 @@ static bool WriteConfigFile(const char* path, WORD nameOffset, const ConfigBlock
   return saved;
 }
 
-// One read of up to a block's size: a longer file gives its first 512 bytes, a shorter one must still
-// hold all six codes, and every code must name an item of its list.
+// One read of up to a block's size: a longer file gives its first 512 bytes, a shorter one must
+// still hold all six codes, and every code must name an item of its list.
 static FileReadResult ReadConfigFile(const char* path, ConfigBlock& block) {
   FILE* file = fopen(path, "rbS");
   if (!file) return FileNotReadable;

@@ -1,7 +1,8 @@
-// Configuration files (New, Open, Save), the Exit command and close request, and the unsaved-changes guard.
+// Configuration files (New, Open, Save), the Exit command and close request, and the
+// unsaved-changes guard.
 #pragma once
-#include <windows.h>
 #include <stdint.h>
+#include <windows.h>
 
 // The path the file dialogs offer and return; empty when there is no current file.
 extern char CurrentFileName[512];

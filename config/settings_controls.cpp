@@ -11,7 +11,8 @@ static void SelectCodesInLists() {
 
 bool CollectSettingsFromControls(ConfigBlock& block) {
   for (int i = 0; i < SettingCount; ++i)
-    SetSettingCode(SettingsState, i, static_cast<uint8_t>(SendMessageA(ListTable[i], CB_GETCURSEL, 0, 0)));
+    SetSettingCode(SettingsState, i,
+                   static_cast<uint8_t>(SendMessageA(ListTable[i], CB_GETCURSEL, 0, 0)));
   BuildConfigBlock(SettingsState, block);
   return true;
 }

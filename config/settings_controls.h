@@ -1,10 +1,12 @@
-// Moving the setting codes between the six drop-down lists, SettingsState and a configuration block.
+// Moving the setting codes between the six drop-down lists, SettingsState and a configuration
+// block.
 #pragma once
 #include <windows.h>
 
 #include "config_block.h"
 
-// The six lists in list order (BaudRateSetting .. HandshakeSetting); null until start-up creates them.
+// The six lists in list order (BaudRateSetting .. HandshakeSetting); null until start-up creates
+// them.
 extern HWND ListTable[SettingCount];
 // The codes of the last reset, apply or collect.
 extern SettingCodes SettingsState;

@@ -15,7 +15,8 @@ int CheckDevicePresence() {
   return opened ? DeviceOk : DeviceNotFound;
 }
 
-static void BuildOutputReport(unsigned char report[HidReportSize], uint8_t command, int address, uint8_t value) {
+static void BuildOutputReport(unsigned char report[HidReportSize], uint8_t command, int address,
+                              uint8_t value) {
   report[0] = ReportId;
   report[1] = command;
   report[2] = static_cast<uint8_t>(address / 256);
@@ -27,9 +28,12 @@ static void BuildOutputReport(unsigned char report[HidReportSize], uint8_t comma
 }
 
 // (i + 1) * 100 / 32, truncated: 3, 6, 9, ... 96, 100.
-static int DataProgressPercent(int byteIndex) { return (byteIndex + 1) * 100 / static_cast<int>(DeviceConfigSize); }
+static int DataProgressPercent(int byteIndex) {
+  return (byteIndex + 1) * 100 / static_cast<int>(DeviceConfigSize);
+}
 
-static int ExchangeForAnswer(HidDeviceHandle* device, const unsigned char* report, unsigned char sentinel) {
+static int ExchangeForAnswer(HidDeviceHandle* device, const unsigned char* report,
+                             unsigned char sentinel) {
   unsigned char answer[HidReportSize];
   memset(answer, sentinel, sizeof answer);
   WriteHidDevice(device, report, answer);

@@ -7,13 +7,19 @@
 #include "tavrikx.h"
 
 // Outcome of a device operation.
-enum DeviceResult { DeviceOk = 0, DeviceNotFound = 1, DeviceTransferError = 2, DeviceInvalidConfig = 3 };
+enum DeviceResult {
+  DeviceOk = 0,
+  DeviceNotFound = 1,
+  DeviceTransferError = 2,
+  DeviceInvalidConfig = 3
+};
 
 const uint8_t ReportId = 2, ReadByteCommand = 0x82, WriteByteCommand = 0x81;
 const int ControlCellAddress = 511;
 const uint8_t ControlCellWriting = 0, ControlCellDone = 72;
 
-// Called after each of the 32 data bytes: the configuration percentage (always 100) and the data percentage.
+// Called after each of the 32 data bytes: the configuration percentage (always 100) and the data
+// percentage.
 typedef void (*ProgressReporter)(int configPercent, int dataPercent);
 // Called after each exchange that no progress report follows, so pending messages are handled.
 typedef void (*IdleRoutine)();
@@ -24,9 +30,9 @@ int CheckDevicePresence();
 // What ReadDeviceByte gives when no answer came.
 const int NoDeviceAnswer = -1;
 // The library's exchange result means nothing here: an answer is known by what comes back. The
-// answer buffer is filled with a sentinel first; when byte 4 comes back as the sentinel, the exchange
-// is made once more with another one. A cell can equal only one of the two, so two unchanged
-// answers mean no answer came. Returns the cell's value, 0..255, or NoDeviceAnswer.
+// answer buffer is filled with a sentinel first; when byte 4 comes back as the sentinel, the
+// exchange is made once more with another one. A cell can equal only one of the two, so two
+// unchanged answers mean no answer came. Returns the cell's value, 0..255, or NoDeviceAnswer.
 int ReadDeviceByte(HidDeviceHandle* device, int address);
 // Returns the library's result unchanged; no caller uses it.
 int WriteDeviceByte(HidDeviceHandle* device, int address, uint8_t value);

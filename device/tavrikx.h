@@ -1,5 +1,6 @@
 // TAVRIKX.dll, the device maker's HID access library, as this program calls it.
-// The DLL exports these undecorated, with the stdcall convention; tavrikx.def describes the exports.
+// The DLL exports these undecorated, with the stdcall convention; tavrikx.def describes the
+// exports.
 #pragma once
 
 #if defined(_WIN32)
@@ -18,7 +19,8 @@ const int HidReportSize = 8;
 
 extern "C" {
 // 0: the device is open and the record describes it; anything else: nothing was opened.
-int TAVRIKX_CALL OpenHidDevice(int vendorId, int productId, int interfaceId, HidDeviceHandle* device);
+int TAVRIKX_CALL OpenHidDevice(int vendorId, int productId, int interfaceId,
+                               HidDeviceHandle* device);
 // Sends one 8-byte output report and waits for the 8-byte answer. What its result means is the
 // library's own business and unknown here: this program never uses it.
 int TAVRIKX_CALL WriteHidDevice(HidDeviceHandle* device, const unsigned char* outputReport,

@@ -62,7 +62,9 @@ void ShowWriteProgress(int configPercent, int dataPercent) {
   ShowProgress("Writing configuration - %d%%\nWriting data - %d%%", configPercent, dataPercent);
 }
 
-INT_PTR CALLBACK ProgressDialogProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+INT_PTR CALLBACK ProgressDialogProc(HWND, UINT message, WPARAM, LPARAM) {
+  return message == WM_INITDIALOG;
+}
 
 static void OpenProgressDialog(int templateId) {
   ProgressDialog = CreateDialogParamA(ProgramInstance, MAKEINTRESOURCEA(templateId), MainWindow,
@@ -106,10 +108,18 @@ void SaveToDevice() {
   int result = WriteConfigToDevice(block, ShowWriteProgress, DrainMessages);
   CloseProgressDialog();
   switch (result) {
-    case DeviceOk: ShowMessage("The configuration was successfully saved to the TAVRIK-9", MB_OK); break;
-    case DeviceNotFound: ShowMessage("The TAVRIK-9 was not found", MB_ICONERROR); break;
-    case DeviceTransferError: ShowMessage("Error while writing to the TAVRIK-9", MB_ICONERROR); break;
-    default: ShowUnknownError(result); break;
+    case DeviceOk:
+      ShowMessage("The configuration was successfully saved to the TAVRIK-9", MB_OK);
+      break;
+    case DeviceNotFound:
+      ShowMessage("The TAVRIK-9 was not found", MB_ICONERROR);
+      break;
+    case DeviceTransferError:
+      ShowMessage("Error while writing to the TAVRIK-9", MB_ICONERROR);
+      break;
+    default:
+      ShowUnknownError(result);
+      break;
   }
   EndTransfer();
 }
@@ -133,10 +143,18 @@ void ReadFromDevice() {
       LayoutButtons();
       ShowMessage("The configuration was successfully read from the TAVRIK-9", MB_OK);
       break;
-    case DeviceNotFound: ShowMessage("The TAVRIK-9 was not found", MB_ICONERROR); break;
-    case DeviceTransferError: ShowMessage("Error while reading from the TAVRIK-9", MB_ICONERROR); break;
-    case DeviceInvalidConfig: ShowMessage("Invalid configuration", MB_ICONERROR); break;
-    default: ShowUnknownError(result); break;
+    case DeviceNotFound:
+      ShowMessage("The TAVRIK-9 was not found", MB_ICONERROR);
+      break;
+    case DeviceTransferError:
+      ShowMessage("Error while reading from the TAVRIK-9", MB_ICONERROR);
+      break;
+    case DeviceInvalidConfig:
+      ShowMessage("Invalid configuration", MB_ICONERROR);
+      break;
+    default:
+      ShowUnknownError(result);
+      break;
   }
   // A refused block leaves the window as it was, unsaved changes included.
   if (result != DeviceInvalidConfig) ModifiedFlag = 0;

@@ -18,7 +18,8 @@ struct Connection {
   uint32_t Magic;
   uint32_t Exchanges;
 };
-static_assert(sizeof(Connection) <= sizeof(HidDeviceHandle), "connection must fit the caller's record");
+static_assert(sizeof(Connection) <= sizeof(HidDeviceHandle),
+              "connection must fit the caller's record");
 
 // The orders of the last open.
 struct Orders {
@@ -85,12 +86,13 @@ void WriteCell(int address, uint8_t value) {
 
 }  // namespace
 
-extern "C" int TAVRIKX_CALL OpenHidDevice(int vendorId, int productId, int interfaceId, HidDeviceHandle* device) {
+extern "C" int TAVRIKX_CALL OpenHidDevice(int vendorId, int productId, int interfaceId,
+                                          HidDeviceHandle* device) {
   if (!ReadSimulatorSetting("TAVRIKX_SIM_LOG", LogPath, sizeof LogPath)) LogPath[0] = 0;
   Connection* connection = reinterpret_cast<Connection*>(device);
   memset(device, 0, sizeof *device);
-  bool attached = vendorId == TavrikVendorId && productId == TavrikProductId && interfaceId == TavrikInterfaceId &&
-                  SettingNumber("TAVRIKX_SIM_ABSENT") == 0;
+  bool attached = vendorId == TavrikVendorId && productId == TavrikProductId &&
+                  interfaceId == TavrikInterfaceId && SettingNumber("TAVRIKX_SIM_ABSENT") == 0;
   if (attached && !MemoryFile) MemoryFile = OpenMemoryFile();
   if (!attached || !MemoryFile) {
     Log("open %d %d %d = %d", vendorId, productId, interfaceId, SimulatorOpenFailed);
@@ -100,11 +102,13 @@ extern "C" int TAVRIKX_CALL OpenHidDevice(int vendorId, int productId, int inter
              SettingNumber("TAVRIKX_SIM_RESULT"), SettingNumber("TAVRIKX_SIM_DISCARD_WRITES")};
   connection->Magic = OpenMagic;
   ++ConnectionsOpen;
-  Log("open %d %d %d = 0%s", vendorId, productId, interfaceId, ConnectionsOpen > 1 ? " overlap" : "");
+  Log("open %d %d %d = 0%s", vendorId, productId, interfaceId,
+      ConnectionsOpen > 1 ? " overlap" : "");
   return 0;
 }
 
-extern "C" int TAVRIKX_CALL WriteHidDevice(HidDeviceHandle* device, const unsigned char* outputReport,
+extern "C" int TAVRIKX_CALL WriteHidDevice(HidDeviceHandle* device,
+                                           const unsigned char* outputReport,
                                            unsigned char* inputReport) {
   Connection* connection = reinterpret_cast<Connection*>(device);
   int result = static_cast<int>(Ordered.Result);

@@ -2,12 +2,13 @@
 # Builds the product and the benchmark (win32 preset), runs the benchmark under Wine on a display of
 # its own and prints one line per figure. It reports: a figure over its target still exits 0.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 bash tools/bootstrap.sh >/dev/null || exit 1
 source tools/wine-env.sh
 ensure_wine_prefix
 cmake --preset win32 >out/configure-win32.log 2>&1 || { cat out/configure-win32.log; exit 1; }
-cmake --build --preset win32 --target tavrik9 tavrikx_sim bench bare_window >out/bench-build.log 2>&1 ||
+targets=(tavrik9 tavrikx_sim bench bare_window)
+cmake --build --preset win32 --target "${targets[@]}" >out/bench-build.log 2>&1 ||
   { tail -n 40 out/bench-build.log; exit 1; }
 
 start_display || exit 1

@@ -2,10 +2,12 @@
 # Installs, once, the Debian packages that building and testing need. Safe to run again.
 set -euo pipefail
 
-# fonts-wine: Wine's own fonts; wine-env.sh puts its Marlett into the prefix for the caption buttons.
+# fonts-wine: Wine's own fonts; wine-env.sh puts its Marlett into the prefix for the caption
+# buttons. clang-format and shellcheck: the layout check that runs before every build.
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest
           g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-          wine wine32:i386 wine64 fonts-wine xvfb xdotool x11-apps imagemagick xauth)
+          wine wine32:i386 wine64 fonts-wine xvfb xdotool x11-apps imagemagick xauth
+          clang-format shellcheck python3)
 
 missing=()
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
@@ -19,6 +21,8 @@ if [ ${#missing[@]} -gt 0 ] || [ -n "${need_update:-}" ]; then
   [ "$(id -u)" = 0 ] && sudo= || sudo=sudo
   export DEBIAN_FRONTEND=noninteractive
   $sudo apt-get update -qq
-  [ ${#missing[@]} -gt 0 ] && $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  if [ ${#missing[@]} -gt 0 ]; then
+    $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  fi
 fi
 echo "bootstrap: packages ready"

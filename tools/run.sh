@@ -26,7 +26,8 @@ set_wine_window_management N
 screenshot="$repo_root/out/screenshot.png"
 wine "$dist/TAVRIK9.exe" >/dev/null 2>&1 &
 program=$!
-if window=$(timeout 30 xdotool search --sync --onlyvisible --name '^TAVRIK-9 Configuration Utility$'); then
+title='^TAVRIK-9 Configuration Utility$'
+if window=$(timeout 30 xdotool search --sync --onlyvisible --name "$title"); then
   window=${window%%$'\n'*}  # the first, should Wine show more than one
   sleep 1
   import -window root "$screenshot"

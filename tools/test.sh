@@ -1,33 +1,41 @@
 #!/usr/bin/env bash
-# Sets everything up, builds every preset and runs every test. Exit status 0 only when all pass.
+# Sets everything up, checks the sources' layout, builds every preset and runs every test.
+# Exit status 0 only when all pass.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 bash tools/bootstrap.sh || exit 1
+bash tools/lint.sh || exit 1
 source tools/wine-env.sh
 ensure_wine_prefix
 start_display || exit 1
 trap stop_display EXIT
-wineserver -p >/dev/null 2>&1  # one server for the whole run: Wine starts fast after the first program
+# One server for the whole run: Wine starts fast after the first program.
+wineserver -p >/dev/null 2>&1
 wine wineboot >/dev/null 2>&1  # start its services now, away from CTest's pipes
 set_wine_window_management N
-# A crash ends the program with a backtrace instead of waiting for someone to close Wine's crash dialog.
+# A crash ends the program with a backtrace instead of waiting for someone to close Wine's crash
+# dialog.
 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
 
-presets=(native win32 win64)
-passed=0 failed=0 status=0
-for preset in "${presets[@]}"; do
+passed=0 failed=0
+for preset in native win32 win64; do
   echo "=== $preset"
   if ! cmake --preset "$preset" >"out/configure-$preset.log" 2>&1; then
-    cat "out/configure-$preset.log"; status=1; failed=$((failed + 1)); continue
+    cat "out/configure-$preset.log"
+    failed=$((failed + 1))
+    continue
   fi
-  if ! cmake --build --preset "$preset" 2>&1 | tail -n 40 | grep -v '^\[' ; then :; fi
-  if [ "${PIPESTATUS[0]}" != 0 ]; then status=1; failed=$((failed + 1)); continue; fi
+  if ! cmake --build --preset "$preset" >"out/build-$preset.log" 2>&1; then
+    tail -n 40 "out/build-$preset.log"
+    failed=$((failed + 1))
+    continue
+  fi
   ctest --preset "$preset" -j2 2>&1 | tee "out/ctest-$preset.log"
-  [ "${PIPESTATUS[0]}" = 0 ] || status=1
-  summary=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "out/ctest-$preset.log" | tail -n 1)
+  summary=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "out/ctest-$preset.log")
   total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$summary")
   bad=$(sed -E 's/.*passed, ([0-9]+) tests? failed.*/\1/' <<<"$summary")
-  passed=$((passed + ${total:-0} - ${bad:-0})) failed=$((failed + ${bad:-1}))
+  passed=$((passed + ${total:-0} - ${bad:-0}))
+  failed=$((failed + ${bad:-1}))
 done
 echo "total: $passed passed, $failed failed"
-exit $status
+[ "$failed" = 0 ]

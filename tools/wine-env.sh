@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the run, test and bench scripts: the build's own Wine prefix and an X display.
 repo_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export WINEPREFIX="$repo_root/out/wineprefix"
@@ -7,8 +8,8 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
 # Creates the prefix once; later calls only check for it. Wine draws the caption buttons with its
-# Marlett font, which this Wine does not find among its own fonts (from fonts-wine): without a copy in
-# the prefix's Fonts folder the buttons show the letters 0, 1 and r.
+# Marlett font, which this Wine does not find among its own fonts (from fonts-wine): without a
+# copy in the prefix's Fonts folder the buttons show the letters 0, 1 and r.
 ensure_wine_prefix() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
@@ -39,7 +40,10 @@ start_display() {
 
 stop_display() {
   wineserver -k 2>/dev/null || true
-  if [ -n "$started_xvfb_pid" ]; then kill "$started_xvfb_pid" 2>/dev/null || true; wait "$started_xvfb_pid" 2>/dev/null || true; fi
+  if [ -n "$started_xvfb_pid" ]; then
+    kill "$started_xvfb_pid" 2>/dev/null || true
+    wait "$started_xvfb_pid" 2>/dev/null || true
+  fi
 }
 
 # Y or N. Wine hands its windows to the X window manager ("managed") and, when one is hidden, waits

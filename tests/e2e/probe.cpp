@@ -1,5 +1,6 @@
 // Prints one line per visible window of the running TAVRIK9.exe, for the end-to-end test: "main"
-// for the main window, "box TEXT" for a message box (line breaks as \n), "dialog CAPTION" otherwise.
+// for the main window, "box TEXT" for a message box (line breaks as \n), "dialog CAPTION"
+// otherwise.
 #include <windows.h>
 
 #include <stdio.h>
@@ -14,9 +15,11 @@ static BOOL CALLBACK PrintWindow(HWND window, LPARAM) {
   if (!IsWindowVisible(window) || !strstr(image, "\\TAVRIK9.exe")) return TRUE;
   HWND boxText = GetDlgItem(window, 0xFFFF);  // a message box's text
   GetClassNameA(window, name, sizeof name);
-  SendMessageTimeoutA(boxText ? boxText : window, WM_GETTEXT, sizeof text, LPARAM(text), SMTO_ABORTIFHUNG, 2000, nullptr);
+  SendMessageTimeoutA(boxText ? boxText : window, WM_GETTEXT, sizeof text, LPARAM(text),
+                      SMTO_ABORTIFHUNG, 2000, nullptr);
   printf("%s", strcmp(name, "#32770") ? "main" : boxText ? "box " : "dialog ");
-  for (char* c = text; *c && strcmp(name, "#32770") == 0; ++c) printf(*c == '\n' ? "\\n" : "%c", *c);
+  for (char* c = text; *c && strcmp(name, "#32770") == 0; ++c)
+    printf(*c == '\n' ? "\\n" : "%c", *c);
   return puts(""), TRUE;
 }
 

@@ -11,14 +11,18 @@ static void Require(bool condition) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const struct { size_t Offset; uint8_t Items; } codes[] = {{16, 3}, {17, 6}, {18, 3}, {19, 2}, {20, 2}, {21, 2}};
+  const struct {
+    size_t Offset;
+    uint8_t Items;
+  } codes[] = {{16, 3}, {17, 6}, {18, 3}, {19, 2}, {20, 2}, {21, 2}};
   bool inRange = size >= 22;
   for (const auto& code : codes) inRange = inRange && data[code.Offset] < code.Items;
   ConfigBlock block;
   memset(block.Bytes, 0xEE, sizeof block.Bytes);
   bool accepted = ConfigBlockFromFileBytes(data, size, block);
   Require(accepted == inRange);
-  for (size_t i = 0; i < ConfigBlockSize; ++i) Require(block.Bytes[i] == (!accepted ? 0xEE : i < size ? data[i] : 0));
+  for (size_t i = 0; i < ConfigBlockSize; ++i)
+    Require(block.Bytes[i] == (!accepted ? 0xEE : i < size ? data[i] : 0));
   ConfigBlock rebuilt = block;
   BuildConfigBlock(SettingsFromBlock(block), rebuilt);
   for (size_t i = 0; i < ConfigBlockSize && accepted; ++i)

@@ -16,7 +16,8 @@ struct ModalAnswer {
 };
 
 struct ModalScript {
-  ModalScript(std::initializer_list<ModalAnswer> answers) : ModalScript(std::vector<ModalAnswer>(answers)) {}
+  ModalScript(std::initializer_list<ModalAnswer> answers)
+      : ModalScript(std::vector<ModalAnswer>(answers)) {}
   explicit ModalScript(const std::vector<ModalAnswer>& answers);
   ~ModalScript();
   std::vector<ModalAnswer> Answers;

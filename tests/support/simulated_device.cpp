@@ -19,10 +19,11 @@ static const char Temp[] = "TMPDIR", Slash[] = "/";
 
 SimulatedDevice::SimulatedDevice() {
   static int made;
-  std::string base = std::string(getenv(Temp) ? getenv(Temp) : "/tmp") + Slash + "tavrik-test-" + std::to_string(getpid()) + "-" +
-                     std::to_string(++made);
+  std::string base = std::string(getenv(Temp) ? getenv(Temp) : "/tmp") + Slash + "tavrik-test-" +
+                     std::to_string(getpid()) + "-" + std::to_string(++made);
   MemoryPath = base + ".mem", LogPath = base + ".log";
-  for (const char* name : {"ABSENT", "FAIL_AT", "DELAY_MS", "RESULT", "DISCARD_WRITES"}) Order(name, nullptr);
+  for (const char* name : {"ABSENT", "FAIL_AT", "DELAY_MS", "RESULT", "DISCARD_WRITES"})
+    Order(name, nullptr);
   Order("MEMORY", MemoryPath.c_str()), Order("LOG", LogPath.c_str());
 }
 
@@ -34,7 +35,8 @@ void SimulatedDevice::Order(const char* name, const char* value) const {
 std::vector<std::string> SimulatedDevice::Log() const {
   std::vector<uint8_t> bytes = FileBytes(LogPath);
   std::vector<std::string> lines;
-  for (auto start = bytes.begin(), end = start; (end = std::find(start, bytes.end(), '\n')) != bytes.end(); start = end + 1) {
+  for (auto start = bytes.begin(), end = start;
+       (end = std::find(start, bytes.end(), '\n')) != bytes.end(); start = end + 1) {
     std::string line(start, end);
     lines.push_back(line.substr(0, std::min(line.find(" answered"), line.find(","))));
   }
@@ -51,14 +53,16 @@ void SimulatedDevice::SetCells(long address, const std::vector<uint8_t>& bytes) 
 std::string Hex(const uint8_t* bytes, size_t count) {
   std::string text;
   char byte[4];
-  for (size_t i = 0; i < count; ++i) snprintf(byte, sizeof byte, i ? " %02X" : "%02X", bytes[i]), text += byte;
+  for (size_t i = 0; i < count; ++i)
+    snprintf(byte, sizeof byte, i ? " %02X" : "%02X", bytes[i]), text += byte;
   return text;
 }
 
 std::vector<uint8_t> FileBytes(const std::string& path, long offset, size_t count) {
   std::vector<uint8_t> bytes(count);
   FILE* file = fopen(path.c_str(), "rb");
-  bytes.resize(file && fseek(file, offset, SEEK_SET) == 0 ? fread(bytes.data(), 1, count, file) : 0);
+  bytes.resize(file && fseek(file, offset, SEEK_SET) == 0 ? fread(bytes.data(), 1, count, file)
+                                                          : 0);
   return file && fclose(file), bytes;
 }
 

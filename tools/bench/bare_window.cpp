@@ -17,8 +17,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   windowClass.lpszClassName = "BareWindowClass";
   RegisterClassA(&windowClass);
-  HWND window = CreateWindowExA(0, "BareWindowClass", "Bare window", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                CW_USEDEFAULT, 641, 312, 0, 0, instance, 0);
+  HWND window = CreateWindowExA(0, "BareWindowClass", "Bare window", WS_OVERLAPPEDWINDOW,
+                                CW_USEDEFAULT, CW_USEDEFAULT, 641, 312, 0, 0, instance, 0);
   ShowWindow(window, showCommand);
   UpdateWindow(window);
   MSG message;

@@ -1,6 +1,6 @@
-// Benchmark of the utility under the running Wine: each figure is measured beside its reference in the
-// same run and printed as one line (name, measured, reference, ratio, target, ok/over). It reports;
-// a figure over its target does not change the exit code.
+// Benchmark of the utility under the running Wine: each figure is measured beside its reference in
+// the same run and printed as one line (name, measured, reference, ratio, target, ok/over). It
+// reports; a figure over its target does not change the exit code.
 //
 // Usage: bench <TAVRIK9.exe> <TAVRIKX.dll> <bare_window.exe>   (Windows paths)
 #include <windows.h>
@@ -19,11 +19,11 @@
 
 namespace {
 
-const int TransferRuns = 7;         // per command and exchange time; the median is reported
-const int ResponsivenessRuns = 3;   // per command; the longest delay of all is reported
-const int LaunchRuns = 7;           // per program; the median is reported
-const double PostPeriodMs = 2.0;    // the stamped messages' period
-const int PauseMs = 100;            // each transfer's two pauses
+const int TransferRuns = 7;        // per command and exchange time; the median is reported
+const int ResponsivenessRuns = 3;  // per command; the longest delay of all is reported
+const int LaunchRuns = 7;          // per program; the median is reported
+const double PostPeriodMs = 2.0;   // the stamped messages' period
+const int PauseMs = 100;           // each transfer's two pauses
 // Save To: control cell, 32 data bytes, 6 setting cells read back, 72, one read after it.
 const int SaveToExchanges = 41, ReadFromExchanges = 32;
 const DWORD LaunchTimeoutMs = 30000;
@@ -53,16 +53,18 @@ void Report(const char* name, double measured, double reference, const char* uni
   snprintf(measuredText, sizeof measuredText, "%.1f %s", measured, unit);
   snprintf(referenceText, sizeof referenceText, "%.1f %s", reference, unit);
   snprintf(targetText, sizeof targetText, "%s %.2f", below ? "<" : "<=", target);
-  printf("%-32s %16s %16s %8.3f %8s  %s\n", name, measuredText, referenceText, ratio, targetText, ok ? "ok" : "over");
+  printf("%-32s %16s %16s %8.3f %8s  %s\n", name, measuredText, referenceText, ratio, targetText,
+         ok ? "ok" : "over");
   fflush(stdout);
 }
 
-// --- The in-process transfers ----------------------------------------------------------------------
+// --- The in-process transfers
+// ----------------------------------------------------------------------
 
 // What the hooks and the window subclass see of the running transfer.
 struct TransferWatch {
   bool Running = false;
-  int DialogsCreated = 0;     // the first is the progress dialog, the next the outcome box
+  int DialogsCreated = 0;  // the first is the progress dialog, the next the outcome box
   double Started = 0, BoxAppeared = 0;
   double LongestDelay = 0;
   int StampsHandled = 0;
@@ -95,11 +97,13 @@ LRESULT CALLBACK OnCbt(int code, WPARAM wParam, LPARAM lParam) {
 
 // The stamped messages are handled here, before the program's own procedure would see them.
 LRESULT CALLBACK WatchMainWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message != StampMessage) return CallWindowProcA(MainClassProc, window, message, wParam, lParam);
+  if (message != StampMessage)
+    return CallWindowProcA(MainClassProc, window, message, wParam, lParam);
   LARGE_INTEGER stamp;
   stamp.LowPart = static_cast<DWORD>(wParam);
   stamp.HighPart = static_cast<LONG>(lParam);
-  double posted = 1000.0 * static_cast<double>(stamp.QuadPart) / static_cast<double>(Frequency.QuadPart);
+  double posted =
+      1000.0 * static_cast<double>(stamp.QuadPart) / static_cast<double>(Frequency.QuadPart);
   if (Watch.Running && Watch.BoxAppeared == 0) {
     Watch.LongestDelay = std::max(Watch.LongestDelay, NowMs() - posted);
     ++Watch.StampsHandled;
@@ -189,7 +193,8 @@ void BenchResponsiveness() {
   double target = (delay + 2.0) / delay;
   Report("longest_wait_save_to_5ms", longest[0], delay, "ms", target);
   Report("longest_wait_read_from_5ms", longest[1], delay, "ms", target);
-  if (handled[0] == 0 || handled[1] == 0) printf("# no stamped message was handled: the figures above mean nothing\n");
+  if (handled[0] == 0 || handled[1] == 0)
+    printf("# no stamped message was handled: the figures above mean nothing\n");
 }
 
 // Every candidate size in both dimensions: a target beyond the last one.
@@ -210,7 +215,8 @@ void BenchSnapping() {
 }
 
 void BenchInProcess() {
-  for (const char* name : {"TAVRIKX_SIM_LOG", "TAVRIKX_SIM_ABSENT", "TAVRIKX_SIM_FAIL_AT", "TAVRIKX_SIM_DELAY_MS"})
+  for (const char* name :
+       {"TAVRIKX_SIM_LOG", "TAVRIKX_SIM_ABSENT", "TAVRIKX_SIM_FAIL_AT", "TAVRIKX_SIM_DELAY_MS"})
     SetEnvironmentVariableA(name, nullptr);
 
   CreateMainWindow(GetModuleHandleA(nullptr), nullptr);
@@ -231,7 +237,8 @@ void BenchInProcess() {
   HandlePending();
 }
 
-// --- Start-up against a bare window -------------------------------------------------------------------
+// --- Start-up against a bare window
+// -------------------------------------------------------------------
 
 struct Search {
   DWORD ProcessId;
@@ -258,7 +265,8 @@ double TimeLaunch(const char* program) {
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
   double started = NowMs();
-  if (!CreateProcessA(program, commandLine, nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, &process)) {
+  if (!CreateProcessA(program, commandLine, nullptr, nullptr, FALSE, 0, nullptr, folder, &startup,
+                      &process)) {
     printf("# could not start %s: error %lu\n", program, GetLastError());
     return -1;
   }
@@ -273,7 +281,8 @@ double TimeLaunch(const char* program) {
     if (WaitForSingleObject(process.hProcess, 1) == WAIT_OBJECT_0) break;  // ended without a window
   }
   if (search.Found) PostMessageA(search.Found, WM_CLOSE, 0, 0);
-  if (WaitForSingleObject(process.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
+  if (WaitForSingleObject(process.hProcess, 10000) != WAIT_OBJECT_0)
+    TerminateProcess(process.hProcess, 1);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   if (shown < 0) printf("# %s showed no window\n", program);
@@ -291,7 +300,8 @@ void BenchStartUp(const char* program, const char* bare) {
   Report("startup_to_visible_window", Median(programTimes), Median(bareTimes), "ms", 1.20);
 }
 
-// --- File sizes ------------------------------------------------------------------------------------
+// --- File sizes
+// ------------------------------------------------------------------------------------
 
 double FileSize(const char* path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
@@ -319,7 +329,8 @@ int main(int argc, char** argv) {
   GetTempPathA(sizeof folder, folder);
   snprintf(memory, sizeof memory, "%stavrik-bench-%lu.mem", folder, GetCurrentProcessId());
   SetEnvironmentVariableA("TAVRIKX_SIM_MEMORY", memory);
-  printf("# %-30s %16s %16s %8s %8s  %s\n", "figure", "measured", "reference", "ratio", "target", "verdict");
+  printf("# %-30s %16s %16s %8s %8s  %s\n", "figure", "measured", "reference", "ratio", "target",
+         "verdict");
   BenchInProcess();
   BenchStartUp(argv[1], argv[3]);
   BenchSizes(argv[1], argv[2]);

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Checks the sources' layout before anything is built: every C++ file as clang-format lays it
+# out, every shell script clean of shellcheck warnings and within 100 columns.
+# Exit status 0 when all are.
+set -uo pipefail
+cd "$(dirname "$0")/.." || exit 1
+
+status=0
+mapfile -t cxx < <(find app config device simulator resources tests tools \
+  -name '*.cpp' -o -name '*.h' | sort)
+for file in "${cxx[@]}"; do
+  if ! clang-format --dry-run --Werror "$file" >/dev/null 2>&1; then
+    echo "lint: $file is not laid out as .clang-format says; fix it with: clang-format -i $file"
+    status=1
+  fi
+done
+
+mapfile -t scripts < <(find .ci tools tests -name '*.sh' -o -path .ci/run | sort)
+if ! shellcheck -S warning "${scripts[@]}"; then
+  echo "lint: shellcheck -S warning finds the warnings above; mend them"
+  status=1
+fi
+if awk 'length > 100 { print "lint: " FILENAME ":" FNR " is longer than 100 columns"; bad = 1 }
+        END { exit bad }' "${scripts[@]}"; then :; else status=1; fi
+
+[ $status = 0 ] && echo "lint: ${#cxx[@]} C++ files and ${#scripts[@]} scripts laid out as agreed"
+exit $status

@@ -66,17 +66,32 @@ static bool WriteBlock(const char* path, const ConfigBlock& block) {
   return written;
 }
 
-// The block goes to a new file beside the target, which then takes the target's place, so a failed
-// save never damages the file it was to replace. nameOffset is where the file name starts in path.
-static bool WriteConfigFile(const char* path, WORD nameOffset, const ConfigBlock& block) {
-  if (!CanReplace(path)) return false;
-  char folder[sizeof CurrentFileName] = ".";
-  if (nameOffset > 0 && nameOffset < sizeof folder) {
+// GetTempFileNameA appends a name of up to 11 characters ("tvkFFFF.tmp") to the folder. Windows
+// refuses a folder longer than this; Wine builds the name anyway and cuts it at MAX_PATH without
+// its terminating NUL. So no longer folder is handed over, and every name returned fits.
+const WORD LongestTemporaryFolder = MAX_PATH - 14;
+
+// Makes an empty file with a fresh name in the folder that begins path and ends at nameOffset,
+// and puts its path into temporary. False when the folder leaves no room for such a name or the
+// file cannot be made there.
+static bool MakeTemporaryFile(const char* path, WORD nameOffset, char (&temporary)[MAX_PATH]) {
+  char folder[LongestTemporaryFolder + 1] = ".";
+  if (nameOffset > LongestTemporaryFolder) return false;
+  if (nameOffset > 0) {
     memcpy(folder, path, nameOffset);
     folder[nameOffset] = 0;
   }
+  return GetTempFileNameA(folder, "tvk", 0, temporary) != 0;
+}
+
+// The block goes to a new file beside the target, which then takes the target's place, so a failed
+// save never damages the file it was to replace. Where no such file can be made, the target is
+// written in place. nameOffset is where the file name starts in path.
+static bool WriteConfigFile(const char* path, WORD nameOffset, const ConfigBlock& block) {
+  // Windows opens no longer path through these calls; Wine would, so both refuse it alike.
+  if (strlen(path) >= MAX_PATH || !CanReplace(path)) return false;
   char temporary[MAX_PATH];
-  if (!GetTempFileNameA(folder, "tvk", 0, temporary)) return false;
+  if (!MakeTemporaryFile(path, nameOffset, temporary)) return WriteBlock(path, block);
   bool saved = WriteBlock(temporary, block) &&
                MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
   if (!saved) DeleteFileA(temporary);

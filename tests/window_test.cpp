@@ -1,7 +1,6 @@
 // The window-bound code on the real main window in this process: files and the unsaved-changes
-// guard, the device commands with their outcomes, reentrancy, keys, the controls and resources.
+// guard, the device commands with their outcomes, reentrancy, keys, the controls and the About box.
 #include <gtest/gtest.h>
-#include <string.h>
 
 #include "config_files.h"
 #include "resource.h"
@@ -12,33 +11,65 @@
 #include "window_state.h"
 
 using Texts = std::vector<std::string>;
-static const std::string Guard =
-                             "The current configuration has changed.\nDo you want to save the "
-                             "changes? [YES NO CANCEL question]",
-                         Saved = "The configuration was successfully saved to the TAVRIK-9 [OK]",
-                         WriteError = "Error while writing to the TAVRIK-9 [OK error]",
-                         ReadOk = "The configuration was successfully read from the TAVRIK-9 [OK]",
-                         ReadError = "Error while reading from the TAVRIK-9 [OK error]",
-                         NotFound = "The TAVRIK-9 was not found [OK error]",
-                         InvalidFile = "Invalid configuration file [OK error]";
 
-// A control's text; for a list its items joined by '|', or only the selected one.
-static std::string Shown(HWND control, bool selectedOnly = true) {
-  char text[64] = "";
-  std::string shown = SendMessageA(control, CB_GETCOUNT, 0, 0)
-                          ? ""
-                          : (GetWindowTextA(control, text, sizeof text), text);
-  for (LRESULT i = 0, count = SendMessageA(control, CB_GETCOUNT, 0, 0); i < count; ++i)
-    if (!selectedOnly || i == SendMessageA(control, CB_GETCURSEL, 0, 0))
-      shown += (shown.empty() ? "" : "|") +
-               (SendMessageA(control, CB_GETLBTEXT, i, LPARAM(text)), std::string(text));
-  return shown;
+// The windows of the program as the modal script records them.
+const std::string Guard =
+    "The current configuration has changed.\nDo you want to save the changes? [YES NO CANCEL "
+    "question]";
+const std::string Saved = "The configuration was successfully saved to the TAVRIK-9 [OK]";
+const std::string WriteError = "Error while writing to the TAVRIK-9 [OK error]";
+const std::string ReadOk = "The configuration was successfully read from the TAVRIK-9 [OK]";
+const std::string ReadError = "Error while reading from the TAVRIK-9 [OK error]";
+const std::string NotFound = "The TAVRIK-9 was not found [OK error]";
+const std::string InvalidRead = "Invalid configuration [OK error]";
+const std::string InvalidFile = "Invalid configuration file [OK error]";
+const std::string SaveError = "Error saving the file [OK error]";
+const std::string OpenError = "Error opening the file [OK error]";
+const std::string Writing = "Writing TAVRIKX: Writing configuration - 100%\nWriting data - 100%";
+const std::string Reading = "Reading TAVRIKX: Reading configuration - 100%\nReading data - 100%";
+const std::string ReadingTo59 = "Reading TAVRIKX: Reading configuration - 100%\nReading data - 59%";
+const std::string NoWriting = "Writing TAVRIKX: Initializing...";
+const std::string Replace =
+    "File already exists.\nDo you want to replace it? [YES NO] captioned Save File";
+
+// The selected items of the first lists, and * while changes are unsaved.
+static std::string Shown(int lists = 6) {
+  std::string shown;
+  for (int i = 0; i < lists; ++i) {
+    char text[64] = "";
+    SendMessageA(ListTable[i], CB_GETLBTEXT, SendMessageA(ListTable[i], CB_GETCURSEL, 0, 0),
+                 LPARAM(text));
+    shown += (i ? "|" : "") + std::string(text);
+  }
+  return shown + (ModifiedFlag ? "*" : "");
 }
 
-static std::string AllShown() {
-  std::string shown;
-  for (HWND list : ListTable) shown += (shown.empty() ? "" : "|") + Shown(list);
-  return shown;
+// A control as a person sees it: its text, a list's items, its place in the client area.
+static std::string Described(HWND control) {
+  char text[64] = "";
+  GetWindowTextA(control, text, sizeof text);
+  std::string seen = text;
+  for (int i = 0; i < SendMessageA(control, CB_GETCOUNT, 0, 0); ++i) {
+    SendMessageA(control, CB_GETLBTEXT, i, LPARAM(text));
+    seen += (i ? "|" : " in ") + std::string(text);
+  }
+  RECT place;
+  GetWindowRect(control, &place);
+  MapWindowPoints(nullptr, MainWindow, reinterpret_cast<POINT*>(&place), 1);
+  seen += " at " + std::to_string(place.left) + "," + std::to_string(place.top);
+  return seen + (IsWindowVisible(control) ? "\n" : " hidden\n");
+}
+
+// A command as a person gives it: by the menu, the close box, or Enter on a device button.
+static void Give(const std::string& command) {
+  if (command == "New") SendMessageA(MainWindow, WM_COMMAND, IDM_NEW, 0);
+  if (command == "Open") SendMessageA(MainWindow, WM_COMMAND, IDM_OPEN, 0);
+  if (command == "Save") SendMessageA(MainWindow, WM_COMMAND, IDM_SAVE, 0);
+  if (command == "Exit") SendMessageA(MainWindow, WM_COMMAND, IDM_EXIT, 0);
+  if (command == "About") SendMessageA(MainWindow, WM_COMMAND, IDM_ABOUT, 0);
+  if (command == "close box") SendMessageA(MainWindow, WM_CLOSE, 0, 0);
+  if (command == "Save To") PressKey(SaveToButton, VK_RETURN);
+  if (command == "Read From") PressKey(ReadFromButton, VK_RETURN);
 }
 
 // A click on a button as the main window hears of it, queued.
@@ -49,196 +80,309 @@ static void PostClick(HWND button) {
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    CreateMainWindow(GetModuleHandleA(nullptr), nullptr), ShowWindow(MainWindow, SW_SHOW),
-        SetForegroundWindow(MainWindow);
+    CreateMainWindow(GetModuleHandleA(nullptr), nullptr);
+    ShowWindow(MainWindow, SW_SHOW);
   }
   void TearDown() override {
-    ModifiedFlag = 0, CurrentFileName[0] = 0, DestroyWindow(MainWindow), DeleteObject(ControlFont),
+    ModifiedFlag = 0;
+    CurrentFileName[0] = 0;
+    DestroyWindow(MainWindow);
+    DeleteObject(ControlFont);
     remove(File.c_str());
     FlushEvents(30);  // takes the WM_QUIT
   }
-  SimulatedDevice device;
-  std::string File = device.MemoryPath + ".tvk";
+  SimulatedDevice Device;
+  std::string File = Device.MemoryPath + ".tvk";
 };
 
 TEST_F(MainWindowTest, ControlsStandAtTheirPlacesWithTheirTextsAndItemsInOrder) {
   std::string all;
-  for (HWND control :
-       {SettingLabels[0], ListTable[0], SettingLabels[1], ListTable[1], SettingLabels[2],
-        ListTable[2], SettingLabels[3], ListTable[3], SettingLabels[4], ListTable[4],
-        SettingLabels[5], ListTable[5], SaveToButton, ReadFromButton}) {
-    RECT place;
-    GetWindowRect(control, &place);
-    MapWindowPoints(nullptr, MainWindow, reinterpret_cast<POINT*>(&place), 2);
-    all += Shown(control, false) + (IsWindowVisible(control) ? " " : " hidden ") +
-           std::to_string(place.left) + "," + std::to_string(place.top) + "\n";
-  }
+  for (int i = 0; i < 6; ++i) all += Described(SettingLabels[i]) + Described(ListTable[i]);
+  all += Described(SaveToButton) + Described(ReadFromButton);
   EXPECT_EQ(
-      "Baud Rate 111,8\n2400|4800|9600|14400|19200|38400 126,26\nNumber of Bits 218,8\n7|8 "
-      "235,26\nStop Bits 418,8\n1|2 435,26\n"
-      "Mode 5,8\nASCII|Ext ASCII|Key Number 10,26\nParity 318,8\nNone|Odd|Even 335,26\nHandShaking "
-      "518,8\nNone|RTS/CTS 530,26\n"
-      "Save To TAVRIK-9 128,120\nRead From TAVRIK-9 387,120\n",
+      "Baud Rate at 111,8\n"
+      "9600 in 2400|4800|9600|14400|19200|38400 at 126,26\n"
+      "Number of Bits at 218,8\n"
+      "8 in 7|8 at 235,26\n"
+      "Stop Bits at 418,8\n"
+      "1 in 1|2 at 435,26\n"
+      "Mode at 5,8\n"
+      "ASCII in ASCII|Ext ASCII|Key Number at 10,26\n"
+      "Parity at 318,8\n"
+      "None in None|Odd|Even at 335,26\n"
+      "HandShaking at 518,8\n"
+      "None in None|RTS/CTS at 530,26\n"
+      "Save To TAVRIK-9 at 128,120\n"
+      "Read From TAVRIK-9 at 387,120\n",
       all);
 }
 
-// A save that fails, here on a read-only file, leaves the old file as it was and the change
-// unsaved.
-TEST_F(MainWindowTest, AFailedSaveKeepsTheOldFile) {
-  std::vector<uint8_t> old(1000, 0x33);
-  WriteFileBytes(File, old);
-  SetFileAttributesA(File.c_str(), FILE_ATTRIBUTE_READONLY);
-  PressKey(ListTable[ParitySetting], VK_DOWN);
-  ModalScript script{{IDOK, File}, {IDYES}, {IDOK}};  // the dialog asks whether to replace it
-  EXPECT_FALSE(SaveConfigFile());
-  SetFileAttributesA(File.c_str(), FILE_ATTRIBUTE_NORMAL);
-  EXPECT_EQ(old, FileBytes(File));
-  EXPECT_EQ("Error saving the file [OK error] modified",
-            script.Seen.back() + (ModifiedFlag ? " modified" : ""));
+static std::wstring LongPath(const std::string& path) {
+  return L"\\\\?\\" + std::wstring(path.begin(), path.end());
 }
 
-// Open applies each code to its own list; a short file or a code that names no item changes
-// nothing.
-TEST_F(MainWindowTest, OpenShowsEachCodeInItsListAndRefusesShortOrInvalidFiles) {
+// The test's own folder, in the temporary folder, with its last backslash.
+static std::string TestFolder() {
+  char folder[MAX_PATH];
+  GetTempPathA(sizeof folder, folder);
+  return folder + std::string("tavrik-") + std::to_string(GetCurrentProcessId()) + "\\";
+}
+
+// A new folder inside the test's own whose path, with its last backslash, is length characters.
+static std::string FolderOfLength(size_t length) {
+  std::string folder = TestFolder();
+  CreateDirectoryA(folder.c_str(), nullptr);
+  while (folder.size() < length) {
+    size_t left = length - folder.size();
+    folder += std::string(left <= 101 ? left - 1 : 90, 'x') + "\\";
+    CreateDirectoryW(LongPath(folder).c_str(), nullptr);
+  }
+  return folder;
+}
+
+// Deletes a folder made by FolderOfLength, and the file y.TVK in it.
+static void RemoveFolder(std::string folder) {
+  DeleteFileW(LongPath(folder + "y.TVK").c_str());
+  while (folder.size() >= TestFolder().size()) {
+    RemoveDirectoryW(LongPath(folder).c_str());
+    folder.erase(folder.rfind('\\', folder.size() - 2) + 1);
+  }
+}
+
+// The names of the files in a folder.
+static std::string Listing(const std::string& folder) {
+  std::string listing;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+  bool more = search != INVALID_HANDLE_VALUE;
+  while (more) {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) listing += found.cFileName;
+    more = FindNextFileA(search, &found);
+  }
+  FindClose(search);
+  return listing;
+}
+
+// A save writes the 512 bytes of the configuration shown, over an old file too, and leaves nothing
+// else in the folder: where the folder leaves no room for a temporary file the target is written
+// in place. A path too long for Windows, and a read-only file, are refused and change nothing.
+TEST_F(MainWindowTest, SavingWritesTheFileAndNothingElse) {
+  std::vector<uint8_t> saved(512, 0);
+  saved[17] = 3;  // 14400
+  saved[21] = 1;  // 8 data bits
+  saved[505] = 0x4C;
+  const std::vector<uint8_t> old(1000, 0x33);
+  const struct {
+    size_t FolderLength;  // with the last backslash; the file is y.TVK
+    std::string Before;   // the file there before: "none", "old" or "read-only"
+    bool Saved;
+  } rows[] = {
+      {240, "old", true},  {240, "read-only", false}, {246, "old", true},   {247, "none", true},
+      {249, "none", true}, {254, "old", true},        {255, "none", false}, {258, "none", false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::to_string(row.FolderLength) + ", " + row.Before);
+    std::string folder = FolderOfLength(row.FolderLength);
+    std::string path = folder + "y.TVK";
+    if (row.Before != "none") WriteFileBytes(path, old);
+    if (row.Before == "read-only") SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    PressKey(ListTable[0], VK_DOWN);  // 9600 to 14400
+    ModalScript script{{IDOK, path}, {IDYES}, {IDOK}};
+    EXPECT_EQ(row.Saved, SaveConfigFile());
+    Texts seen = {"Save File"};
+    if (row.Before != "none") seen.push_back(Replace);
+    if (!row.Saved) seen.push_back(SaveError);
+    EXPECT_EQ(seen, script.Seen);
+    std::vector<uint8_t> kept = row.Before == "none" ? std::vector<uint8_t>() : old;
+    EXPECT_EQ(row.Saved ? saved : kept, FileBytes(path));
+    EXPECT_EQ(row.Saved || row.Before != "none" ? "y.TVK" : "", Listing(folder));
+    EXPECT_EQ(row.Saved ? "14400" : "14400*", Shown(1));
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveFolder(folder);
+    PressKey(ListTable[0], VK_UP);
+  }
+}
+
+// Open shows each code in its own list and takes the first 512 bytes of a longer file; a short
+// file, a code that names no item and a file that cannot be read change nothing.
+TEST_F(MainWindowTest, OpenShowsEachCodeInItsListAndRefusesWhatItCannotUse) {
   const struct {
     size_t Size;
-    int Offset, Code;
+    int Offset;  // where Code replaces the file's own code
+    uint8_t Code;
+    bool Locked;  // by another program, so that it cannot be read
+    std::string Message;
     const char* Shown;
-  } files[] = {{21, 0, 0, nullptr},
-               {512, 17, 6, nullptr},
-               {512, 21, 2, nullptr},
-               {512, 0, 0, "38400|8|2|Ext ASCII|Even|None"}};
+  } files[] = {
+      {512, 16, 1, false, "", "38400|8|2|Ext ASCII|Even|None"},
+      {1000, 16, 2, false, "", "38400|8|2|Key Number|Even|None"},
+      {21, 16, 1, false, InvalidFile, "4800|8|1|ASCII|None|None*"},
+      {512, 17, 6, false, InvalidFile, "4800|8|1|ASCII|None|None*"},
+      {512, 21, 2, false, InvalidFile, "4800|8|1|ASCII|None|None*"},
+      {512, 16, 1, true, OpenError, "4800|8|1|ASCII|None|None*"},
+  };
   for (const auto& file : files) {
-    std::vector<uint8_t> bytes(512, 0);
-    memcpy(bytes.data() + 16, "\x01\x05\x02\x01\x00\x01", 6);
-    bytes[file.Offset] = uint8_t(file.Code), bytes.resize(file.Size);
-    WriteFileBytes(File, bytes);
-    PressKey(ListTable[BaudRateSetting], VK_UP);
-    std::string before = AllShown();
-    ModalScript script{{IDNO}, {IDOK, File}, {IDOK}};
-    OpenConfigFile();
-    SCOPED_TRACE(std::to_string(file.Size) + " bytes, code " + std::to_string(file.Code) + " at " +
+    SCOPED_TRACE(std::to_string(file.Size) + " bytes, " + std::to_string(file.Code) + " at " +
                  std::to_string(file.Offset));
-    EXPECT_EQ((file.Shown ? Texts{Guard, "Open File"} : Texts{Guard, "Open File", InvalidFile}),
-              script.Seen);
-    EXPECT_EQ(file.Shown ? file.Shown : before + " modified",
-              AllShown() + (ModifiedFlag ? " modified" : ""));
+    std::vector<uint8_t> bytes(file.Size + 1, 0);
+    bytes[17] = 5;  // 38400
+    bytes[18] = 2;  // Even
+    bytes[19] = 1;  // 2 stop bits
+    bytes[21] = 1;  // 8 data bits
+    bytes[file.Offset] = file.Code;
+    bytes.resize(file.Size);
+    WriteFileBytes(File, bytes);
+    HANDLE lock = CreateFileA(File.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (!file.Locked) CloseHandle(lock);
+    PressKey(ListTable[0], VK_UP);  // 9600 to 4800
+    ModalScript script{{IDNO}, {IDOK, File}, {IDOK}};
+    Give("Open");
+    Texts seen = {Guard, "Open File"};
+    if (!file.Message.empty()) seen.push_back(file.Message);
+    EXPECT_EQ(seen, script.Seen);
+    EXPECT_EQ(file.Shown, Shown());
+    if (file.Locked) CloseHandle(lock);
+    ModifiedFlag = 0;
+    Give("New");
   }
 }
 
-// Each command that discards the window's configuration asks first: Yes saves (a cancelled save
-// abandons the command), No goes on, Cancel abandons; with nothing changed nobody is asked. Save To
-// and Read From (Enter on their buttons) report each outcome, whatever the library returns (here
-// 7); a failed read changes nothing; Save To keeps ModifiedFlag, Read From clears it. The stand-in
-// finds no device when its memory file cannot be made.
+// Each command that discards the window's configuration asks first when it was changed: Yes saves
+// (a cancelled save abandons the command), No goes on, Cancel abandons. Save To and Read From
+// report each outcome, whatever the library returns (here 7), after their progress. A failed or
+// refused read changes no list; Save To keeps the changes unsaved, Read From ends that unless it
+// refused what it read.
 TEST_F(MainWindowTest, EveryCommandAsksWhereItMustAndReportsItsOutcome) {
-  const UINT Enter = WM_KEYDOWN;
   const struct {
-    UINT Message;
-    WPARAM Command;
-    const char* Order;
-    bool Pick;
+    const char* Command;
+    const char* Device;  // an order for the simulated device, or "codes no list has"
+    bool Changed;        // Baud Rate was changed first, from 9600 to 14400
     std::vector<ModalAnswer> Answers;
     Texts Seen;
-    const char* Baud;
+    std::string Baud;  // Baud Rate afterwards, * while changes are unsaved
   } rows[] = {
-      {WM_COMMAND, IDM_NEW, "", true, {IDCANCEL}, {Guard}, "14400*"},
-      {WM_COMMAND, IDM_NEW, "", true, {IDNO}, {Guard}, "9600"},
-      {WM_COMMAND, IDM_OPEN, "", true, {IDYES, IDCANCEL}, {Guard, "Save File"}, "14400*"},
-      {Enter, 1, "", true, {IDCANCEL}, {Guard}, "14400*"},
-      {WM_COMMAND, IDM_OPEN, "", true, {IDNO, IDCANCEL}, {Guard, "Open File"}, "14400*"},
-      {WM_CLOSE, 0, "", true, {IDCANCEL}, {Guard}, "14400*"},
-      {Enter, 1, "", true, {IDYES, {IDOK, File}, IDOK}, {Guard, "Save File", ReadOk}, "38400"},
-      {WM_CLOSE, 0, "", false, {}, {}, nullptr},
-      {WM_COMMAND, IDM_EXIT, "", true, {IDNO}, {Guard}, nullptr},
-      {WM_COMMAND, IDM_EXIT, "", false, {}, {}, nullptr},
-      {WM_COMMAND, IDM_EXIT, "", true, {IDYES, IDCANCEL}, {Guard, "Save File"}, "14400*"},
-      {WM_CLOSE, 0, "", true, {IDYES, {IDOK, File}}, {Guard, "Save File"}, nullptr},
-      {Enter, 0, "", true, {IDOK}, {Saved}, "14400*"},
-      {Enter, 0, "FAIL_AT", true, {IDOK}, {WriteError}, "14400*"},
-      {Enter, 0, "DISCARD_WRITES", true, {IDOK}, {WriteError}, "14400*"},
-      {Enter, 0, "ABSENT", true, {IDOK}, {NotFound}, "14400*"},
-      {Enter, 0, "MEMORY", true, {IDOK}, {NotFound}, "14400*"},
-      {Enter, 1, "", false, {IDOK}, {ReadOk}, "38400"},
-      {Enter, 1, "FAIL_AT", false, {IDOK}, {ReadError}, "9600"},
-      {Enter, 1, "ABSENT", false, {IDOK}, {NotFound}, "9600"}};
-  for (const auto& row : rows) {
-    SCOPED_TRACE("row " + std::to_string(&row - rows));
-    SimulatedDevice
-        device;  // exchange 20 lies in the data of either transfer; the memory file cannot be made
-    device.SetCells(16, {2, 5, 1, 1, 1, 0});
-    device.Order("RESULT", 7);  // whatever the library returns
-    if (*row.Order)
-      device.Order(row.Order, *row.Order == 'F'   ? "20"
-                              : *row.Order == 'M' ? "/no/such/folder/memory"
-                                                  : "1");
-    if (row.Pick) PressKey(ListTable[BaudRateSetting], VK_DOWN);
-    ModalScript script(row.Answers);
-    if (row.Message == Enter)
-      PressKey(ButtonTable[row.Command], VK_RETURN);
-    else
-      SendMessageA(MainWindow, row.Message, row.Command, 0);
-    EXPECT_EQ(row.Seen, script.Seen);
-    EXPECT_EQ(row.Baud ? row.Baud : "(closed)",
-              IsWindow(MainWindow) ? Shown(ListTable[BaudRateSetting]) + (ModifiedFlag ? "*" : "")
-                                   : "(closed)");
-    EXPECT_EQ(row.Answers.size() > 1 && !row.Answers[1].Path.empty() ? 512u : 0u,
-              FileBytes(File).size());
-    TearDown(), SetUp();
-  }
-}
-
-// Commands that arrive while a transfer pumps messages start no second transfer or connection, and
-// a close waits for the outcome; an Exit queued behind Read From does not run inside its question.
-TEST_F(MainWindowTest, DuringATransferNothingElseStartsAndClosingWaitsForTheEnd) {
-  device.Order("DELAY_MS", 2);
-  ModalScript script{{IDOK}, {IDNO}, {IDOK}};
-  PostClick(SaveToButton), PostClick(ReadFromButton);
-  PostMessageA(MainWindow, WM_COMMAND, IDM_OPEN, 0), PostMessageA(MainWindow, WM_CLOSE, 0, 0);
-  PressKey(SaveToButton, VK_RETURN);
-  std::vector<std::string> log = device.Log();
-  ASSERT_EQ(43u, log.size()) << "one connection: an open, 41 exchanges and a close";
-  EXPECT_EQ(
-      "open 17203 6 6 = 0, close, window there",
-      log.front() + ", " + log.back() + ", window " + (IsWindow(MainWindow) ? "there" : "gone"));
-  EXPECT_TRUE(FlushEvents(300) && !IsWindow(MainWindow));
-  SetUp();
-  PressKey(ListTable[BaudRateSetting], VK_DOWN);
-  PostClick(ReadFromButton), PostMessageA(MainWindow, WM_COMMAND, IDM_EXIT, 0);
-  EXPECT_TRUE(FlushEvents(1500) && !IsWindow(MainWindow));
-  EXPECT_EQ((Texts{Saved, Guard, ReadOk}), script.Seen);
-}
-
-TEST_F(MainWindowTest, TabShiftTabAndTheArrowsMoveTheFocusByTheTable) {
-  // From, key, Shift, to: "0".."5" the lists by their place in ListTable, S Save To, R Read From, M
-  // the window itself, - no window.
-  const char* moves[] = {"0T 1", "1T 2", "2T 3", "3T S", "4T S", "5T S", "0T+-", "1T+0", "2T+1",
-                         "3T+2", "4T+-", "5T+-", "MT 0", "MT+0", "ST R", "RT 0", "RU S", "SU S"};
-  auto window = [](char name) {
-    return name >= '0' && name <= '5' ? ListTable[name - '0']
-           : name == 'S'              ? SaveToButton
-           : name == 'R'              ? ReadFromButton
-           : name == 'M'              ? MainWindow
-                                      : nullptr;
+      {"New", "", true, {IDCANCEL}, {Guard}, "14400*"},
+      {"New", "", true, {IDNO}, {Guard}, "9600"},
+      {"Open", "", true, {IDYES, IDCANCEL}, {Guard, "Save File"}, "14400*"},
+      {"Open", "", true, {IDNO, IDCANCEL}, {Guard, "Open File"}, "14400*"},
+      {"Exit", "", true, {IDYES, IDCANCEL}, {Guard, "Save File"}, "14400*"},
+      {"Exit", "", true, {IDNO}, {Guard}, "closed"},
+      {"close box", "", true, {IDCANCEL}, {Guard}, "14400*"},
+      {"close box", "", true, {IDYES, {IDOK, File}}, {Guard, "Save File"}, "closed"},
+      {"close box", "", false, {}, {}, "closed"},
+      {"Read From", "", true, {IDCANCEL}, {Guard}, "14400*"},
+      {"Read From", "", true, {IDNO, IDOK}, {Guard, Reading, ReadOk}, "38400"},
+      {"Read From", "FAIL_AT=20", false, {IDOK}, {ReadingTo59, ReadError}, "9600"},
+      {"Read From",
+       "codes no list has",
+       true,
+       {IDNO, IDOK},
+       {Guard, Reading, InvalidRead},
+       "14400*"},
+      {"Save To", "", true, {IDOK}, {Writing, Saved}, "14400*"},
+      {"Save To", "FAIL_AT=20", true, {IDOK}, {Writing, WriteError}, "14400*"},
+      {"Save To", "ABSENT=1", false, {IDOK}, {NoWriting, NotFound}, "9600"},
+      {"Save To", "MEMORY=/no/such/folder/memory", false, {IDOK}, {NoWriting, NotFound}, "9600"},
   };
-  BYTE keys[256];
-  for (const char* move : moves) {
-    GetKeyboardState(keys), keys[VK_SHIFT] = move[2] == '+' ? 0x80 : 0, SetKeyboardState(keys);
-    SetFocus(window(move[0])), PressKey(window(move[0]), move[1] == 'T' ? VK_TAB : VK_UP);
-    EXPECT_EQ(window(move[3]), GetFocus()) << move;
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.Command) + ", " + row.Device);
+    SimulatedDevice device;
+    device.SetCells(16, {2, 5, 1, 1, 1, 0});  // Key Number, 38400, Odd, 2, RTS/CTS, 7
+    device.Order("RESULT=7");
+    std::string order = row.Device;
+    if (order == "codes no list has") {
+      device.SetCells(17, {6});
+    } else if (!order.empty()) {
+      device.Order(order);
+    }
+    if (row.Changed) PressKey(ListTable[0], VK_DOWN);
+    ModalScript script(row.Answers);
+    Give(row.Command);
+    EXPECT_EQ(row.Seen, script.Seen);
+    EXPECT_EQ(row.Baud, IsWindow(MainWindow) ? Shown(1) : "closed");
+    TearDown();
+    SetUp();
   }
 }
 
-TEST(Resources, EveryResourceTheProgramLoadsIsInTheBuiltProgram) {
-  HMODULE program = LoadLibraryExA(TAVRIK9_PROGRAM, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+// Commands that arrive while a transfer pumps messages start no second transfer or connection,
+// and a close waits for the outcome; an Exit queued behind Read From does not run inside its
+// question.
+TEST_F(MainWindowTest, DuringATransferNothingElseStartsAndClosingWaitsForTheEnd) {
+  Device.Order("DELAY_MS=2");
+  ModalScript script{{IDOK}, {IDNO}, {IDOK}};
+  PostClick(SaveToButton);
+  PostClick(ReadFromButton);
+  PostMessageA(MainWindow, WM_COMMAND, IDM_OPEN, 0);
+  PostMessageA(MainWindow, WM_CLOSE, 0, 0);
+  Give("Save To");
+  EXPECT_EQ(43, Device.Log().size()) << "one connection: an open, 41 exchanges and a close";
+  EXPECT_TRUE(IsWindow(MainWindow)) << "closed before the outcome was shown";
+  EXPECT_TRUE(FlushEvents(300));
+  EXPECT_FALSE(IsWindow(MainWindow));
+  SetUp();
+  PressKey(ListTable[0], VK_DOWN);
+  PostClick(ReadFromButton);
+  PostMessageA(MainWindow, WM_COMMAND, IDM_EXIT, 0);
+  EXPECT_TRUE(FlushEvents(1500));
+  EXPECT_FALSE(IsWindow(MainWindow));
+  EXPECT_EQ((Texts{Writing, Saved, Guard, Reading, ReadOk}), script.Seen);
+}
+
+// Controls by the names a person gives them: the lists by their labels.
+static HWND Named(const std::string& name) {
+  const char* lists[] = {"Baud Rate", "Number of Bits", "Stop Bits",
+                         "Mode",      "Parity",         "HandShaking"};
+  for (int i = 0; i < 6; ++i) {
+    if (name == lists[i]) return ListTable[i];
+  }
+  if (name == "Save To") return SaveToButton;
+  if (name == "Read From") return ReadFromButton;
+  if (name == "window") return MainWindow;
+  return nullptr;
+}
+
+TEST_F(MainWindowTest, TabShiftTabAndUpMoveTheFocusByTheTable) {
   const struct {
-    int Id;
-    LPCSTR Type;
-  } resources[] = {{IDI_MAIN, RT_GROUP_ICON},       {IDR_MAINMENU, RT_MENU},
-                   {IDR_ACCEL, RT_ACCELERATOR},     {IDD_ABOUT, RT_DIALOG},
-                   {IDD_WRITE_PROGRESS, RT_DIALOG}, {IDD_READ_PROGRESS, RT_DIALOG}};
-  for (const auto& resource : resources)
-    EXPECT_TRUE(program && FindResourceA(program, MAKEINTRESOURCEA(resource.Id), resource.Type))
-        << resource.Id;
-  FreeLibrary(program);
+    const char* From;
+    const char* Key;
+    const char* To;
+  } moves[] = {
+      {"Baud Rate", "Tab", "Number of Bits"},
+      {"Number of Bits", "Tab", "Stop Bits"},
+      {"Stop Bits", "Tab", "Mode"},
+      {"Mode", "Tab", "Save To"},
+      {"Parity", "Tab", "Save To"},
+      {"HandShaking", "Tab", "Save To"},
+      {"Baud Rate", "Shift+Tab", "no window"},
+      {"Number of Bits", "Shift+Tab", "Baud Rate"},
+      {"Stop Bits", "Shift+Tab", "Number of Bits"},
+      {"Mode", "Shift+Tab", "Stop Bits"},
+      {"Parity", "Shift+Tab", "no window"},
+      {"HandShaking", "Shift+Tab", "no window"},
+      {"window", "Tab", "Baud Rate"},
+      {"window", "Shift+Tab", "Baud Rate"},
+      {"Save To", "Tab", "Read From"},
+      {"Read From", "Tab", "Baud Rate"},
+      {"Read From", "Up", "Save To"},
+      {"Save To", "Up", "Save To"},
+  };
+  for (const auto& move : moves) {
+    std::string key = move.Key;
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = key == "Shift+Tab" ? 0x80 : 0;
+    SetKeyboardState(keys);
+    SetFocus(Named(move.From));
+    PressKey(Named(move.From), key == "Up" ? VK_UP : VK_TAB);
+    EXPECT_EQ(Named(move.To), GetFocus()) << move.From << ", " << key << ": " << move.To;
+  }
+}
+
+TEST_F(MainWindowTest, TheAboutBoxClosesByItsButtonEscapeAndItsCloseBox) {
+  for (int answer : {IDOK, EscapeKey, CloseBox}) {
+    ModalScript script{{answer}};
+    Give("About");
+    EXPECT_EQ(Texts{"About TAVRIK-9"}, script.Seen) << answer;
+  }
 }

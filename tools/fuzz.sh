@@ -12,7 +12,7 @@ if ! [[ $seconds =~ ^[1-9][0-9]*$ ]]; then
 fi
 
 # Each target's seeds are in tests/fuzz/corpus/<target>.
-targets=(config_file_fuzz device_block_fuzz)
+targets=(config_file_fuzz)
 
 crash_count() {  # TARGET: reproducers kept so far
   local files=(out/fuzz/crashes/"$1"-*)

@@ -1,49 +1,72 @@
-// Test control of the simulated device, on Windows (through the environment the DLL reads) and on
-// the host (where the same device is linked in).
+// Test control of the simulated device: on Windows through the environment that TAVRIKX.dll
+// reads, on the host through the same environment of the linked-in device.
 #include "simulated_device.h"
 
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
-#include <algorithm>
 #ifdef _WIN32
 #include <windows.h>
-#define setenv(name, value, overwrite) SetEnvironmentVariableA(name, value)
-#define unsetenv(name) SetEnvironmentVariableA(name, nullptr)
-#define getpid GetCurrentProcessId
-static const char Temp[] = "TEMP", Slash[] = "\\";
+
+static void SetVariable(const std::string& name, const char* value) {
+  SetEnvironmentVariableA(name.c_str(), value);
+}
+static std::string TestFileBase() {
+  char folder[MAX_PATH];
+  GetTempPathA(sizeof folder, folder);
+  return folder + std::string("tavrik-test-") + std::to_string(GetCurrentProcessId());
+}
 #else
 #include <unistd.h>
-static const char Temp[] = "TMPDIR", Slash[] = "/";
+
+static void SetVariable(const std::string& name, const char* value) {
+  if (value) setenv(name.c_str(), value, 1);
+  if (!value) unsetenv(name.c_str());
+}
+static std::string TestFileBase() { return "/tmp/tavrik-test-" + std::to_string(getpid()); }
 #endif
 
 SimulatedDevice::SimulatedDevice() {
   static int made;
-  std::string base = std::string(getenv(Temp) ? getenv(Temp) : "/tmp") + Slash + "tavrik-test-" +
-                     std::to_string(getpid()) + "-" + std::to_string(++made);
-  MemoryPath = base + ".mem", LogPath = base + ".log";
-  for (const char* name : {"ABSENT", "FAIL_AT", "DELAY_MS", "RESULT", "DISCARD_WRITES"})
-    Order(name, nullptr);
-  Order("MEMORY", MemoryPath.c_str()), Order("LOG", LogPath.c_str());
+  ++made;
+  std::string base = TestFileBase() + "-" + std::to_string(made);
+  MemoryPath = base + ".mem";
+  LogPath = base + ".log";
+  for (const char* order : {"ABSENT", "FAIL_AT", "DELAY_MS", "RESULT", "DISCARD_WRITES"}) {
+    Order(order);
+  }
+  Order("MEMORY=" + MemoryPath);
+  Order("LOG=" + LogPath);
 }
 
-void SimulatedDevice::Order(const char* name, const char* value) const {
-  std::string variable = std::string("TAVRIKX_SIM_") + name;
-  value ? setenv(variable.c_str(), value, 1) : unsetenv(variable.c_str());
+SimulatedDevice::~SimulatedDevice() {
+  remove(MemoryPath.c_str());
+  remove(LogPath.c_str());
+}
+
+void SimulatedDevice::Order(const std::string& order) const {
+  size_t equals = order.find('=');
+  std::string name = "TAVRIKX_SIM_" + order.substr(0, equals);
+  bool given = equals != std::string::npos;
+  SetVariable(name, given ? order.c_str() + equals + 1 : nullptr);
 }
 
 std::vector<std::string> SimulatedDevice::Log() const {
-  std::vector<uint8_t> bytes = FileBytes(LogPath);
   std::vector<std::string> lines;
-  for (auto start = bytes.begin(), end = start;
-       (end = std::find(start, bytes.end(), '\n')) != bytes.end(); start = end + 1) {
-    std::string line(start, end);
-    lines.push_back(line.substr(0, std::min(line.find(" answered"), line.find(","))));
+  char line[256];
+  FILE* file = fopen(LogPath.c_str(), "rb");
+  while (file && fgets(line, sizeof line, file)) {
+    // "<report> answered <answer>, result N" and "<report> unanswered, result N" lose their tails.
+    std::string text = line;
+    size_t end = std::min(text.find(" answered"), text.find_first_of(",\n"));
+    lines.push_back(text.substr(0, end));
   }
+  if (file) fclose(file);
   return lines;
 }
 
-void SimulatedDevice::SetCells(long address, const std::vector<uint8_t>& bytes) const {
+void SimulatedDevice::SetCells(int address, const std::vector<uint8_t>& bytes) const {
   std::vector<uint8_t> memory = FileBytes(MemoryPath);
   memory.resize(65536);
   memcpy(memory.data() + address, bytes.data(), bytes.size());
@@ -52,21 +75,24 @@ void SimulatedDevice::SetCells(long address, const std::vector<uint8_t>& bytes) 
 
 std::string Hex(const uint8_t* bytes, size_t count) {
   std::string text;
-  char byte[4];
-  for (size_t i = 0; i < count; ++i)
-    snprintf(byte, sizeof byte, i ? " %02X" : "%02X", bytes[i]), text += byte;
+  char pair[4];
+  for (size_t i = 0; i < count; ++i) {
+    snprintf(pair, sizeof pair, i ? " %02X" : "%02X", bytes[i]);
+    text += pair;
+  }
   return text;
 }
 
-std::vector<uint8_t> FileBytes(const std::string& path, long offset, size_t count) {
-  std::vector<uint8_t> bytes(count);
+std::vector<uint8_t> FileBytes(const std::string& path) {
+  std::vector<uint8_t> bytes(1 << 17);
   FILE* file = fopen(path.c_str(), "rb");
-  bytes.resize(file && fseek(file, offset, SEEK_SET) == 0 ? fread(bytes.data(), 1, count, file)
-                                                          : 0);
-  return file && fclose(file), bytes;
+  bytes.resize(file ? fread(bytes.data(), 1, bytes.size(), file) : 0);
+  if (file) fclose(file);
+  return bytes;
 }
 
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
   FILE* file = fopen(path.c_str(), "wb");
-  if (file) fwrite(bytes.data(), 1, bytes.size(), file), fclose(file);
+  fwrite(bytes.data(), 1, bytes.size(), file);
+  fclose(file);
 }

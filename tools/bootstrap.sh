@@ -3,11 +3,12 @@
 set -euo pipefail
 
 # fonts-wine: Wine's own fonts; wine-env.sh puts its Marlett into the prefix for the caption
-# buttons. clang-format and shellcheck: the layout check that runs before every build.
+# buttons. clang-format and shellcheck: the layout check that runs before every build. git and
+# python3: the release archive, its entries dated with the commit's time.
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest
           g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
           wine wine32:i386 wine64 fonts-wine xvfb xdotool x11-apps imagemagick xauth
-          clang-format shellcheck python3)
+          clang-format shellcheck python3 git)
 
 missing=()
 if ! dpkg --print-foreign-architectures | grep -qx i386; then

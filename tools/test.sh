@@ -37,5 +37,8 @@ for preset in native win32 win64; do
   passed=$((passed + ${total:-0} - ${bad:-0}))
   failed=$((failed + ${bad:-1}))
 done
+echo "=== reproducible"
+# The program and its archive built again in another folder, later, under another umask: one check.
+if bash tools/check-reproducible.sh; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
 echo "total: $passed passed, $failed failed"
 [ "$failed" = 0 ]

@@ -7,6 +7,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "../device/memory_protocol.h"
 #include "../device/tavrikx.h"
 
 namespace {
@@ -127,9 +128,10 @@ extern "C" int TAVRIKX_CALL WriteHidDevice(HidDeviceHandle* device,
   unsigned char answer[HidReportSize];
   memcpy(answer, outputReport, sizeof answer);
   int address = outputReport[2] * 256 + outputReport[3];
-  bool store = !Ordered.DiscardWrites;
-  if (outputReport[0] == 2 && outputReport[1] == 0x81 && store) WriteCell(address, outputReport[4]);
-  if (outputReport[0] == 2 && outputReport[1] == 0x82) answer[4] = ReadCell(address);
+  // Another report id carries no command: it is answered with its own bytes.
+  uint8_t command = outputReport[0] == ReportId ? outputReport[1] : 0;
+  if (command == WriteByteCommand && !Ordered.DiscardWrites) WriteCell(address, outputReport[4]);
+  if (command == ReadByteCommand) answer[4] = ReadCell(address);
   memcpy(inputReport, answer, sizeof answer);
   FormatReport(in, answer);
   Log("%s answered %s, result %d", out, in, result);

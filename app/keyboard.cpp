@@ -7,7 +7,7 @@
 static bool ShiftHeld() { return (GetKeyState(VK_SHIFT) & 0x8000) != 0; }
 
 // Tab from a list: the next list for the first three, Save To for the rest. Shift+Tab: the previous
-// list for positions 1 to 3, no window at all for the others.
+// list for positions 1 to 3, no window at all for the others. Both on purpose: docs/design.md.
 static HWND TabTargetFromList(int position, bool backwards) {
   if (!backwards) return position < ModeSetting ? ListTable[position + 1] : SaveToButton;
   return position >= DataBitsSetting && position <= ModeSetting ? ListTable[position - 1] : 0;

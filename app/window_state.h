@@ -9,7 +9,7 @@ extern HWND MainWindow;
 extern HINSTANCE ProgramInstance;
 // The six labels in list order (BaudRateSetting .. HandshakeSetting).
 extern HWND SettingLabels[SettingCount];
-// Entry 0 is SaveToButton, entry 1 ReadFromButton; the other 18 stay null.
+// Entry 0 is SaveToButton, entry 1 ReadFromButton; the other 18 stay null (docs/design.md).
 extern HWND ButtonTable[20];
 extern WNDPROC ListClassProc;
 extern WNDPROC ButtonClassProc;

@@ -15,6 +15,7 @@ enum DeviceResult {
 };
 
 const uint8_t ReportId = 2, ReadByteCommand = 0x82, WriteByteCommand = 0x81;
+// The control cell: 0 while the data is written, 72 once it is complete (docs/design.md).
 const int ControlCellAddress = 511;
 const uint8_t ControlCellWriting = 0, ControlCellDone = 72;
 
@@ -29,10 +30,8 @@ int CheckDevicePresence();
 
 // What ReadDeviceByte gives when no answer came.
 const int NoDeviceAnswer = -1;
-// The library's exchange result means nothing here: an answer is known by what comes back. The
-// answer buffer is filled with a sentinel first; when byte 4 comes back as the sentinel, the
-// exchange is made once more with another one. A cell can equal only one of the two, so two
-// unchanged answers mean no answer came. Returns the cell's value, 0..255, or NoDeviceAnswer.
+// An answer is told by the buffer, never by the library's result: preset to a sentinel, and to a
+// second one when the first comes back (docs/design.md). Returns 0..255 or NoDeviceAnswer.
 int ReadDeviceByte(HidDeviceHandle* device, int address);
 // Returns the library's result unchanged; no caller uses it.
 int WriteDeviceByte(HidDeviceHandle* device, int address, uint8_t value);

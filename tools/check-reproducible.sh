@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks that the release comes out the same, byte for byte, when built again elsewhere: makes the
-# archive in the win32 build (out/win32), copies the sources to a temporary folder and builds the
-# program and the archive there, later, under umask 077 and another time zone, then compares the
-# program, the archive and its checksum file. Run after the win32 preset is built.
+# archive in the win32 build (out/win32) and checks what it holds, copies the sources to a
+# temporary folder and builds the program and the archive there, later, under umask 077 and another
+# time zone, then compares the program, the archive and its checksum file. Run after the win32
+# preset is built.
 # Exit status 0 only when every file is the same; a differing second build is kept for a look.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
@@ -16,6 +17,18 @@ if ! cmake --build --preset win32 --target package >out/package-win32.log 2>&1; 
 fi
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$first/CMakeCache.txt")
 archive=TAVRIK9-$version-win32.zip
+
+# The archive holds the program exactly as built and its note; never the stand-in library.
+unpacked=$(mktemp -d)
+(cd "$unpacked" && cmake -E tar xf "$OLDPWD/$first/$archive")
+held=$(cd "$unpacked" && echo *)
+built=$first/dist/TAVRIK9.exe
+if [ "$held" != "ReadMe.txt TAVRIK9.exe" ] || ! cmp -s "$unpacked/TAVRIK9.exe" "$built"; then
+  echo "reproducible: FAIL $archive holds $held, not the program as built and ReadMe.txt"
+  rm -rf "$unpacked"
+  exit 1
+fi
+rm -rf "$unpacked"
 
 # The sources as they are now, committed or not, with the repository that gives the commit time;
 # the copy's files get the permissions umask 077 leaves.

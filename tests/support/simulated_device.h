@@ -10,18 +10,17 @@
 struct SimulatedDevice {
   SimulatedDevice();
   ~SimulatedDevice();
-  // "NAME=value" sets TAVRIKX_SIM_NAME; "NAME" alone takes the order back.
+  // "NAME=value" sets TAVRIKX_SIM_NAME; "NAME=" takes the order back.
   void Order(const std::string& order) const;
   // One line per library call: "open 17203 6 6 = 0", "close", or an exchange's output report,
   // with " unanswered" when no answer came.
   std::vector<std::string> Log() const;
+  // The memory holds these bytes from address on, 0 elsewhere.
   void SetCells(int address, const std::vector<uint8_t>& bytes) const;
   std::string MemoryPath;
   std::string LogPath;
 };
 
-// "02 81 00 11 A5 00": bytes as hexadecimal pairs.
-std::string Hex(const uint8_t* bytes, size_t count);
 // A whole file; nothing for a missing one.
 std::vector<uint8_t> FileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);

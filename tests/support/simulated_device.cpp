@@ -2,10 +2,11 @@
 // the linked-in device) reads at every open.
 #include "simulated_device.h"
 
-#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
+
+#include <fstream>
 
 SimulatedDevice::SimulatedDevice() {
   static int made;
@@ -13,9 +14,9 @@ SimulatedDevice::SimulatedDevice() {
   // Windows names its temporary folder in TEMP; the host has none there.
   const char* temp = getenv("TEMP");
   std::string folder = temp ? temp + std::string("\\") : "/tmp/";
-  std::string base = folder + "tavrik-test-" + std::to_string(getpid());
-  MemoryPath = base + "-" + std::to_string(made) + ".mem";
-  LogPath = base + "-" + std::to_string(made) + ".log";
+  std::string base = folder + "tavrik-" + std::to_string(getpid()) + "-" + std::to_string(made);
+  MemoryPath = base + ".mem";
+  LogPath = base + ".log";
   for (const char* order : {"ABSENT=", "FAIL_AT=", "DELAY_MS=", "RESULT=", "DISCARD_WRITES="})
     Order(order);
   Order("MEMORY=" + MemoryPath);
@@ -32,35 +33,23 @@ void SimulatedDevice::Order(const std::string& order) const {
   putenv(strdup(("TAVRIKX_SIM_" + order).c_str()));
 }
 
+// "<report> answered <answer>, result N" and "<report> unanswered, result N" lose their tails.
 std::vector<std::string> SimulatedDevice::Log() const {
   std::vector<std::string> lines;
-  char line[256];
-  FILE* file = fopen(LogPath.c_str(), "rb");
-  while (file && fgets(line, sizeof line, file)) {
-    // "<report> answered <answer>, result N" and "<report> unanswered, result N" lose their tails.
-    std::string text = line;
-    lines.push_back(text.substr(0, std::min(text.find(" answered"), text.find_first_of(",\n"))));
+  std::ifstream log(LogPath);
+  for (std::string line; std::getline(log, line);) {
+    size_t end = std::min(line.find(" answered"), line.find(','));
+    lines.push_back(line.substr(0, end));
   }
-  if (file) fclose(file);
   return lines;
 }
 
-void SimulatedDevice::SetCells(int address, const std::vector<uint8_t>& bytes) const {
-  std::vector<uint8_t> memory(65536, 0);
-  memcpy(memory.data() + address, bytes.data(), bytes.size());
-  WriteFileBytes(MemoryPath, memory);
-}
-
 std::vector<uint8_t> FileBytes(const std::string& path) {
-  std::vector<uint8_t> bytes(1 << 17);
-  FILE* file = fopen(path.c_str(), "rb");
-  bytes.resize(file ? fread(bytes.data(), 1, bytes.size(), file) : 0);
-  if (file) fclose(file);
-  return bytes;
+  std::ifstream file(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), {});
 }
 
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-  FILE* file = fopen(path.c_str(), "wb");
-  fwrite(bytes.data(), 1, bytes.size(), file);
-  fclose(file);
+  std::ofstream file(path, std::ios::binary);
+  file.write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }

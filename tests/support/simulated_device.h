@@ -15,8 +15,6 @@ struct SimulatedDevice {
   // One line per library call: "open 17203 6 6 = 0", "close", or an exchange's output report,
   // with " unanswered" when no answer came.
   std::vector<std::string> Log() const;
-  // The memory holds these bytes from address on, 0 elsewhere.
-  void SetCells(int address, const std::vector<uint8_t>& bytes) const;
   std::string MemoryPath;
   std::string LogPath;
 };

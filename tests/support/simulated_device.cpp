@@ -3,10 +3,10 @@
 #include "simulated_device.h"
 
 #include <stdlib.h>
-#include <string.h>
 #include <unistd.h>
 
 #include <fstream>
+#include <set>
 
 SimulatedDevice::SimulatedDevice() {
   static int made;
@@ -28,9 +28,11 @@ SimulatedDevice::~SimulatedDevice() {
   remove(LogPath.c_str());
 }
 
-// An empty value takes the order back: the device reads an empty variable as none.
+// An empty value takes the order back: the device reads an empty variable as none. The host's
+// putenv keeps the string itself, so every order given stays here.
 void SimulatedDevice::Order(const std::string& order) const {
-  putenv(strdup(("TAVRIKX_SIM_" + order).c_str()));
+  static std::set<std::string> given;
+  putenv(const_cast<char*>(given.insert("TAVRIKX_SIM_" + order).first->c_str()));
 }
 
 // "<report> answered <answer>, result N" and "<report> unanswered, result N" lose their tails.

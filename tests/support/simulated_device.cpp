@@ -30,13 +30,13 @@ SimulatedDevice::~SimulatedDevice() {
 
 // An empty value takes the order back: the device reads an empty variable as none. The host's
 // putenv keeps the string itself, so every order given stays here.
-void SimulatedDevice::Order(const std::string& order) const {
+void SimulatedDevice::Order(const std::string& order) {
   static std::set<std::string> given;
   putenv(const_cast<char*>(given.insert("TAVRIKX_SIM_" + order).first->c_str()));
 }
 
 // "<report> answered <answer>, result N" and "<report> unanswered, result N" lose their tails.
-std::vector<std::string> SimulatedDevice::Log() const {
+std::vector<std::string> SimulatedDevice::Log() {
   std::vector<std::string> lines;
   std::ifstream log(LogPath);
   for (std::string line; std::getline(log, line);) {

@@ -11,10 +11,10 @@ struct SimulatedDevice {
   SimulatedDevice();
   ~SimulatedDevice();
   // "NAME=value" sets TAVRIKX_SIM_NAME; "NAME=" takes the order back.
-  void Order(const std::string& order) const;
+  void Order(const std::string& order);
   // One line per library call: "open 17203 6 6 = 0", "close", or an exchange's output report,
   // with " unanswered" when no answer came.
-  std::vector<std::string> Log() const;
+  std::vector<std::string> Log();
   std::string MemoryPath;
   std::string LogPath;
 };

@@ -1,5 +1,5 @@
-// The window-bound code on the real main window in this process: the controls, files and the
-// unsaved-changes guard, the device commands with their outcomes, reentrancy, keys, the About box.
+// The window-bound code on the real main window in this process: files and the unsaved-changes
+// guard, the device commands with their outcomes, reentrancy, keys and the About box.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -240,7 +240,8 @@ TEST_F(MainWindowTest, TabShiftTabAndUpMoveTheFocus) {
 
 // A save writes the 512 bytes of the configuration shown, over an old file too, and leaves nothing
 // else in the folder: where the folder leaves no room for a temporary file the target is written
-// in place. A path too long for Windows, and a read-only file, are refused and change nothing.
+// in place. A path too long for Windows, a read-only file and one that another program holds open
+// are refused and change nothing.
 TEST_F(MainWindowTest, SavingWritesTheFileAndNothingElse) {
   std::vector<uint8_t> saved(512, 0);
   saved[17] = 3;  // 14400

@@ -3,7 +3,7 @@
 #include "simulated_device.h"
 
 #include <stdlib.h>
-#include <unistd.h>
+#include <time.h>
 
 #include <fstream>
 #include <set>
@@ -11,10 +11,12 @@
 SimulatedDevice::SimulatedDevice() {
   static int made;
   ++made;
-  // Windows names its temporary folder in TEMP; the host has none there.
+  // Windows names its temporary folder in TEMP; the host has none there. Named by the time, files
+  // that a failed run left behind never meet a later run's.
   const char* temp = getenv("TEMP");
   std::string folder = temp ? temp + std::string("\\") : "/tmp/";
-  std::string base = folder + "tavrik-" + std::to_string(getpid()) + "-" + std::to_string(made);
+  std::string base =
+      folder + "tavrik-" + std::to_string(time(nullptr)) + "-" + std::to_string(made);
   MemoryPath = base + ".mem";
   LogPath = base + ".log";
   for (const char* order : {"ABSENT=", "FAIL_AT=", "DELAY_MS=", "RESULT=", "DISCARD_WRITES="})

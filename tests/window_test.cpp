@@ -71,10 +71,10 @@ static std::string Describe(HWND window) {
 static void Answer(HWND window) {
   ModalScript& script = *Running;
   script.Seen.push_back(Describe(window));
+  size_t turn = script.Windows.size();
   script.Windows.push_back(window);
   SetPropA(window, "answered", window);
   script.Since = GetTickCount();
-  size_t turn = script.Windows.size() - 1;
   ModalAnswer answer(IDCANCEL);  // for a window nobody expected
   if (turn < script.Answers.size()) answer = script.Answers[turn];
   if (!answer.Path.empty()) SetDlgItemTextA(window, 0x47c, answer.Path.c_str());  // the name
@@ -164,16 +164,15 @@ static std::string Shown(int lists = 6) {
 
 // A control by the name a person gives it: a list by its label, a button by its text.
 static std::string NameOf(HWND window) {
-  for (int i = 0; i < 6; ++i) {
+  for (int i = 0; i < 6; ++i)
     if (window == ListTable[i]) window = SettingLabels[i];
-  }
   if (window == MainWindow) return "window";
   return window ? TextOf(window) : "no window";
 }
 
 // A command as a person gives it: by the menu, the close box, or Enter on a device button.
 static void Give(const std::string& command) {
-  const std::map<std::string, int> menu = {
+  std::map<std::string, int> menu = {
       {"New", IDM_NEW},
       {"Open", IDM_OPEN},
       {"Exit", IDM_EXIT},
@@ -183,11 +182,6 @@ static void Give(const std::string& command) {
   if (command == "close box") SendMessageA(MainWindow, WM_CLOSE, 0, 0);
   if (command == "Save To") PressKey(SaveToButton, VK_RETURN);
   if (command == "Read From") PressKey(ReadFromButton, VK_RETURN);
-}
-
-// A click on a button as the main window hears of it, queued.
-static void PostClick(HWND button) {
-  PostMessageA(MainWindow, WM_COMMAND, BN_CLICKED << 16, LPARAM(button));
 }
 
 class MainWindowTest : public ::testing::Test {
@@ -208,13 +202,16 @@ class MainWindowTest : public ::testing::Test {
   std::string File = Device.MemoryPath + ".tvk";
 };
 
-// Where Tab, Shift+Tab and Up lead from each list, each button and the window itself.
-TEST_F(MainWindowTest, TabShiftTabAndUpMoveTheFocus) {
+// Where each list and button stands in the client area, and where Tab, Shift+Tab and Up lead from
+// it and from the window itself.
+TEST_F(MainWindowTest, ControlsStandInTheirPlacesAndTheKeysLeadOn) {
   std::vector<HWND> controls(ListTable, ListTable + 6);
   controls.insert(controls.end(), {SaveToButton, ReadFromButton, MainWindow});
   std::string moves;
   for (HWND from : controls) {
-    moves += NameOf(from) + ":";
+    POINT place = {};
+    MapWindowPoints(from, MainWindow, &place, 1);
+    moves += NameOf(from) + " at " + std::to_string(place.x) + "," + std::to_string(place.y) + ":";
     for (std::string key : {"Tab", "Shift+Tab", "Up"}) {
       BYTE keys[256] = {};
       keys[VK_SHIFT] = key == "Shift+Tab" ? 0x80 : 0;
@@ -226,15 +223,16 @@ TEST_F(MainWindowTest, TabShiftTabAndUpMoveTheFocus) {
     moves += "\n";
   }
   EXPECT_EQ(
-      "Baud Rate: Tab Number of Bits; Shift+Tab no window; Up Baud Rate;\n"
-      "Number of Bits: Tab Stop Bits; Shift+Tab Baud Rate; Up Number of Bits;\n"
-      "Stop Bits: Tab Mode; Shift+Tab Number of Bits; Up Stop Bits;\n"
-      "Mode: Tab Save To TAVRIK-9; Shift+Tab Stop Bits; Up Mode;\n"
-      "Parity: Tab Save To TAVRIK-9; Shift+Tab no window; Up Parity;\n"
-      "HandShaking: Tab Save To TAVRIK-9; Shift+Tab no window; Up HandShaking;\n"
-      "Save To TAVRIK-9: Tab Read From TAVRIK-9; Shift+Tab Mode; Up Save To TAVRIK-9;\n"
-      "Read From TAVRIK-9: Tab Baud Rate; Shift+Tab Save To TAVRIK-9; Up Save To TAVRIK-9;\n"
-      "window: Tab Baud Rate; Shift+Tab Baud Rate; Up window;\n",
+      "Baud Rate at 126,26: Tab Number of Bits; Shift+Tab no window; Up Baud Rate;\n"
+      "Number of Bits at 235,26: Tab Stop Bits; Shift+Tab Baud Rate; Up Number of Bits;\n"
+      "Stop Bits at 435,26: Tab Mode; Shift+Tab Number of Bits; Up Stop Bits;\n"
+      "Mode at 10,26: Tab Save To TAVRIK-9; Shift+Tab Stop Bits; Up Mode;\n"
+      "Parity at 335,26: Tab Save To TAVRIK-9; Shift+Tab no window; Up Parity;\n"
+      "HandShaking at 530,26: Tab Save To TAVRIK-9; Shift+Tab no window; Up HandShaking;\n"
+      "Save To TAVRIK-9 at 128,120: Tab Read From TAVRIK-9; Shift+Tab Mode; Up Save To TAVRIK-9;\n"
+      "Read From TAVRIK-9 at 387,120: Tab Baud Rate; Shift+Tab Save To TAVRIK-9;"
+      " Up Save To TAVRIK-9;\n"
+      "window at 0,0: Tab Baud Rate; Shift+Tab Baud Rate; Up window;\n",
       moves);
 }
 
@@ -243,11 +241,11 @@ TEST_F(MainWindowTest, TabShiftTabAndUpMoveTheFocus) {
 // in place. A path too long for Windows, a read-only file and one that another program holds open
 // are refused and change nothing.
 TEST_F(MainWindowTest, SavingWritesTheFileAndNothingElse) {
-  std::vector<uint8_t> saved(512, 0);
+  std::vector<uint8_t> saved(512);
   saved[17] = 3;  // 14400
   saved[21] = 1;  // 8 data bits
   saved[505] = 0x4C;
-  const std::vector<uint8_t> old(1000, 0x33);
+  std::vector<uint8_t> old(1000, 0x33);
   const struct {
     size_t FolderLength;  // with the last backslash; the file is y.TVK
     std::string Before;   // the file there before: "none", "old", "read-only" or "in use"
@@ -272,9 +270,9 @@ TEST_F(MainWindowTest, SavingWritesTheFileAndNothingElse) {
     if (row.Before != "none") WriteFileBytes(path, old);
     if (row.Before == "read-only") SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
     HANDLE user = INVALID_HANDLE_VALUE;  // another program, that lets it be read and written
-    DWORD sharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
     if (row.Before == "in use")
-      user = CreateFileA(path.c_str(), 0, sharing, 0, OPEN_EXISTING, 0, 0);
+      user =
+          CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING, 0, 0);
     PressKey(ListTable[0], VK_DOWN);  // 9600 to 14400
     ModalScript script({{IDOK, path}, {IDYES}, {IDOK}});
     EXPECT_EQ(row.Saved, SaveConfigFile());
@@ -311,7 +309,7 @@ TEST_F(MainWindowTest, OpenShowsEachCodeInItsListAndRefusesWhatItCannotUse) {
   };
   for (const auto& file : files) {
     SCOPED_TRACE(&file - files);
-    std::vector<uint8_t> bytes(512, 0);
+    std::vector<uint8_t> bytes(512);
     memcpy(&bytes[16], "\0\5\2\1\0\1", 6);  // ASCII, 38400, Even, 2, None, 8
     bytes[file.Offset] = file.Code;
     bytes.resize(file.Size);
@@ -381,8 +379,9 @@ TEST_F(MainWindowTest, EveryCommandAsksWhereItMustAndReportsItsOutcome) {
 TEST_F(MainWindowTest, DuringATransferNothingElseStartsAndClosingWaitsForTheEnd) {
   Device.Order("DELAY_MS=2");
   ModalScript script({{IDOK}, {IDNO}, {IDOK}});
-  PostClick(SaveToButton);
-  PostClick(ReadFromButton);
+  // Clicks on the buttons as the main window hears of them, queued.
+  PostMessageA(MainWindow, WM_COMMAND, BN_CLICKED << 16, LPARAM(SaveToButton));
+  PostMessageA(MainWindow, WM_COMMAND, BN_CLICKED << 16, LPARAM(ReadFromButton));
   PostMessageA(MainWindow, WM_COMMAND, IDM_OPEN, 0);
   PostMessageA(MainWindow, WM_CLOSE, 0, 0);
   Give("Save To");
@@ -390,14 +389,14 @@ TEST_F(MainWindowTest, DuringATransferNothingElseStartsAndClosingWaitsForTheEnd)
   EXPECT_TRUE(FlushEvents(300)) << "the close that waited for the outcome";
   SetUp();
   PressKey(ListTable[0], VK_DOWN);
-  PostClick(ReadFromButton);
+  PostMessageA(MainWindow, WM_COMMAND, BN_CLICKED << 16, LPARAM(ReadFromButton));
   PostMessageA(MainWindow, WM_COMMAND, IDM_EXIT, 0);
   EXPECT_TRUE(FlushEvents(1500)) << "the Exit that waited for Read From";
   EXPECT_EQ((Texts{Writing, Saved, Guard, Reading, ReadOk}), script.Seen);
 }
 
-TEST_F(MainWindowTest, TheAboutBoxClosesByItsButtonEscapeAndItsCloseBox) {
-  for (int answer : {IDOK, EscapeKey, CloseBox}) {
+TEST_F(MainWindowTest, TheAboutBoxClosesByEscapeAndItsCloseBox) {
+  for (int answer : {EscapeKey, CloseBox}) {
     ModalScript script({answer});
     Give("About");
     EXPECT_EQ(Texts{"About TAVRIK-9"}, script.Seen) << answer;

@@ -6,20 +6,20 @@
 # Without a window manager, keys reach the Wine window under the pointer: it rests on the program's.
 set -uo pipefail
 build=$(realpath "$1")
-source "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine-env.sh"  # the build's own Wine prefix
+# The build's own Wine prefix.
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine-env.sh"
 work=$(mktemp -d)
 passed=0
 failed=0
 trap 'rm -rf "$work"' EXIT
-title='TAVRIK-9 Configuration Utility'  # of the main window and of every message box
+# The title of the main window and of every message box.
+title='TAVRIK-9 Configuration Utility'
 
-check() {  # WHAT GOT EXPECTED
-  if [ "$2" == "$3" ]; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    echo "FAIL $1: got '$2', expected '$3'"
-  fi
+# WHAT GOT EXPECTED: one check, counted.
+check() {
+  [ "$2" == "$3" ] && passed=$((passed + 1)) && return
+  failed=$((failed + 1))
+  echo "FAIL $1: got '$2', expected '$3'"
 }
 
 # TITLES [KEY...]: waits up to 10 s for the titles of the visible windows (sorted, '|' between
@@ -36,17 +36,17 @@ expect() {
   [ $# -lt 2 ] || xdotool key "${@:2}"
 }
 
-ended() {  # PID: waits up to 5 s for the program to end, then checks its exit code
-  for _ in $(seq 50); do
-    kill -0 "$1" 2>/dev/null || break
-    sleep 0.1
-  done
+# PID: the program's windows go, and within 5 s it ends with exit code 0
+ended() {
+  expect ''
+  timeout 5 tail --pid="$1" -f /dev/null
   kill "$1" 2>/dev/null
   wait "$1"
   check "exit code" $? 0
 }
 
-bytes() {  # FILE OFFSET COUNT: the bytes as decimal numbers
+# FILE OFFSET COUNT: the bytes as decimal numbers
+bytes() {
   od -An -tu1 -v -j"$2" -N"$3" "$1" | xargs
 }
 
@@ -59,28 +59,29 @@ cd "$work" || exit 1
 # With the stand-in library beside it but no simulation asked for: no device, no main window.
 unset TAVRIKX_SIM_MEMORY
 wine TAVRIK9.exe >/dev/null 2>&1 &
-expect "$title" Return  # the box that says no device was detected, alone
-expect ''
+# Only the box that says no device was detected.
+expect "$title" Return
 ended $!
 
 # On the simulated device, with the pointer resting in the window: Tab and Down pick 14400; Ctrl+N
 # asks (Escape keeps it); Ctrl+S saves the offered Config.TVK; Ctrl+O opens its dialog (Escape);
-# Enter on Save To (five Tabs from the window itself) writes the device; Alt+F, X ends.
-TAVRIKX_SIM_MEMORY=$(winepath -w "$work/device.mem" 2>/dev/null)
-export TAVRIKX_SIM_MEMORY
+# Enter on Save To (five Tabs from the window itself) writes the device; Alt+F, X ends. The
+# simulated memory's Windows path: Wine's drive Z: is the root.
+export TAVRIKX_SIM_MEMORY="Z:${work//\//\\}\\device.mem"
 wine TAVRIK9.exe >/dev/null 2>&1 &
 expect "$title"
 eval "$(xdotool search --onlyvisible --name "$title" getwindowgeometry --shell)"
 xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1 key Tab Down ctrl+n
-expect "$title|$title" Escape  # the unsaved-changes question
+# The unsaved-changes question.
+expect "$title|$title" Escape
 expect "$title" ctrl+s
 expect "Save File|$title" Return
 expect "$title" ctrl+o
 expect "Open File|$title" Escape
 expect "$title" Tab Tab Tab Tab Tab Return
-expect "$title|$title" Return  # the outcome
+# The outcome.
+expect "$title|$title" Return
 expect "$title" alt+f x
-expect ''
 ended $!
 check "file size, codes" "$(stat -c %s Config.TVK) $(bytes Config.TVK 16 6)" "512 0 3 0 0 0 1"
 check "device cells 16..21, 511" "$(bytes device.mem 16 6) $(bytes device.mem 511 1)" \

@@ -87,7 +87,7 @@ static bool MakeTemporaryFile(const char* path, WORD nameOffset, char (&temporar
 // The block goes to a new file beside the target, which then takes the target's place, so a failed
 // save never damages the file it was to replace. Where no such file can be made, the target is
 // written in place. nameOffset is where the file name starts in path.
-static bool WriteConfigFile(const char* path, WORD nameOffset, const ConfigBlock& block) {
+bool WriteConfigFile(const char* path, WORD nameOffset, const ConfigBlock& block) {
   // Windows opens no longer path through these calls; Wine would, so both refuse it alike.
   if (strlen(path) >= MAX_PATH || !CanReplace(path)) return false;
   char temporary[MAX_PATH];

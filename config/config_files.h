@@ -4,6 +4,8 @@
 #include <stdint.h>
 #include <windows.h>
 
+#include "config_block.h"
+
 // The path the file dialogs offer and return; empty when there is no current file.
 extern char CurrentFileName[512];
 // Nonzero when the lists changed since the last New, Open, Save or Read From device.
@@ -15,6 +17,9 @@ enum GuardAnswer { GuardAbandon, GuardProceed };
 GuardAnswer QuerySaveChanges();
 // True when all 512 bytes were written to the chosen file.
 bool SaveConfigFile();
+// What Save does with the path the dialog returned; nameOffset is where the file name starts in it.
+// True when the 512 bytes were written; a path Windows cannot open is refused.
+bool WriteConfigFile(const char* path, WORD nameOffset, const ConfigBlock& block);
 void OpenConfigFile();
 void NewConfiguration();
 // File, Exit: the guard, then DestroyWindow(MainWindow).

@@ -45,6 +45,18 @@ ended() {
   check "exit code" $? 0
 }
 
+# FROM-X FROM-Y TO-X TO-Y EXPECTED: a press on the main window at a point counted from its top-left
+# corner, a move to a point counted from the same corner, a release; then the window's place and
+# size with its frame, "X,Y WxH".
+drag() {
+  eval "$(xdotool search --onlyvisible --name "$title" getwindowgeometry --shell)"
+  xdotool mousemove $((X + $1)) $((Y + $2)) mousedown 1
+  xdotool mousemove $((X + $3)) $((Y + $4)) mouseup 1
+  sleep 0.3
+  eval "$(xdotool search --onlyvisible --name "$title" getwindowgeometry --shell)"
+  check "drag from $1,$2 to $3,$4" "$X,$Y ${WIDTH}x$HEIGHT" "$5"
+}
+
 # FILE OFFSET COUNT: the bytes as decimal numbers
 bytes() {
   od -An -tu1 -v -j"$2" -N"$3" "$1" | xargs
@@ -70,6 +82,22 @@ ended $!
 export TAVRIKX_SIM_MEMORY="Z:${work//\//\\}\\device.mem"
 wine TAVRIK9.exe >/dev/null 2>&1 &
 expect "$title"
+# The title bar moves the window to 100,100. Then each edge and corner in turn: the dragged edges
+# follow the pointer to where the client area is 64 i + 85 wide and 48 i + 117 high for the
+# nearest i, a width halfway between two the wider, a height the shorter (the top-left drag). The
+# frame adds 8 by 46.
+eval "$(xdotool search --onlyvisible --name "$title" getwindowgeometry --shell)"
+drag 300 10 $((400 - X)) $((110 - Y)) "100,100 633x266"
+# left, top, right and bottom edges
+drag 1 133 -49 133 "64,100 669x355"
+drag 334 1 334 -47 "64,52 669x403"
+drag 667 200 731 200 "64,52 733x403"
+drag 366 401 366 449 "64,52 733x451"
+# top-left, top-right, bottom-left and bottom-right corners
+drag 1 1 -31 -23 "0,52 797x451"
+drag 795 1 859 -47 "0,4 861x499"
+drag 1 497 65 545 "64,4 797x547"
+drag 795 545 731 497 "64,4 733x499"
 eval "$(xdotool search --onlyvisible --name "$title" getwindowgeometry --shell)"
 xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1 key Tab Down ctrl+n
 # The unsaved-changes question.
@@ -79,13 +107,18 @@ expect "Save File|$title" Return
 expect "$title" ctrl+o
 expect "Open File|$title" Escape
 expect "$title" Tab Tab Tab Tab Tab Return
-# The outcome.
+# The outcome. Then Shift+Tab from Save To leads to Mode, which Down sets to Ext ASCII, and Tab back
+# to Save To, which Enter gives again.
+expect "$title|$title" Return
+expect "$title" Tab Tab Tab Tab Tab shift+Tab Down Tab Return
 expect "$title|$title" Return
 expect "$title" alt+f x
+# The changes since the save: No leaves without saving.
+expect "$title|$title" n
 ended $!
 check "file size, codes" "$(stat -c %s Config.TVK) $(bytes Config.TVK 16 6)" "512 0 3 0 0 0 1"
 check "device cells 16..21, 511" "$(bytes device.mem 16 6) $(bytes device.mem 511 1)" \
-  "0 3 0 0 0 1 72"
+  "1 3 0 0 0 1 72"
 
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]

@@ -198,7 +198,7 @@ const string Saving = "Save File of TAVRIK-9 Configuration Utility";
 const string Opening = "Open File of TAVRIK-9 Configuration Utility";
 const string Replace = "a box of Save File";
 // A progress dialog, "Writing" or "Reading TAVRIKX", as it goes, with its last text.
-static string Progress(const string& verb, const string& text) {
+static string Progress(string verb, string text) {
   return verb + " TAVRIKX: 140x25 at 20,20 of TAVRIK-9 Configuration Utility, on top\nStatic " +
          text + " at 4,4 160x28 font -11";
 }
@@ -219,7 +219,7 @@ const string Edited = "9600|8|1|Ext ASCII|None|None";
 const string Stored = "38400|7|2|Key Number|Even|RTS/CTS";  // in the device and the file
 
 // A command as a person gives it: by the menu, the close box, or Enter on a device button.
-static void Give(const string& command) {
+static void Give(string command) {
   std::map<string, int> menu = {
       {"New", IDM_NEW},   {"Open", IDM_OPEN},   {"Save", IDM_SAVE},
       {"Exit", IDM_EXIT}, {"About", IDM_ABOUT},
@@ -233,7 +233,7 @@ static void Give(const string& command) {
 }
 
 // A command queued as the main window hears of it, to be handled by whoever takes messages next.
-static void Queue(const string& command) {
+static void Queue(string command) {
   if (command == "Save To")
     PostMessageA(MainWindow, WM_COMMAND, BN_CLICKED << 16, LPARAM(SaveToButton));
   if (command == "Read From")
@@ -280,7 +280,7 @@ class MainWindowTest : public ::testing::Test {
 };
 
 // A folder of the given length with its last backslash, beside the test's files.
-static string LongFolder(const string& beside, size_t length) {
+static string LongFolder(string beside, size_t length) {
   string folder = beside + "-";
   folder.resize(length - 1, 'x');
   folder += "\\";
@@ -400,7 +400,7 @@ TEST_F(MainWindowTest, EveryCommandAsksWhereItMustAndReportsItsOutcome) {
     if (row.Device != "unchanged") PressKey(ListTable[3], VK_DOWN);  // Mode: to Ext ASCII
     if (row.Device == "Exit queued") Queue("Exit");
     if (row.Device == "others queued")
-      for (const char* other : {"Save To", "Read From", "Open", "close box"}) Queue(other);
+      for (string other : {"Save To", "Read From", "Open", "close box"}) Queue(other);
     ModalScript script(row.Answers);
     Give(row.Command);
     EXPECT_EQ(row.Seen, script.Seen);

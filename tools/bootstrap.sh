@@ -1,14 +1,26 @@
 #!/usr/bin/env bash
 # Installs, once, the Debian packages that building and testing need. Safe to run again.
+# Tested on Debian 12 (bookworm) and Debian 13 (trixie) on amd64; elsewhere it says so and goes on.
 set -euo pipefail
 
 # fonts-wine: Wine's own fonts; wine-env.sh puts its Marlett into the prefix for the caption
-# buttons. clang-format and shellcheck: the layout check that runs before every build. git and
-# python3: the release archive, its entries dated with the commit's time.
-packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest
+# buttons. libclang-rt-dev: the sanitizer runtimes of the release's default clang (the native
+# preset), so no compiler version is named here. clang-format and shellcheck: the layout check
+# that runs before every build. git and python3: the release archive, its entries dated with the
+# commit's time.
+packages=(cmake ninja-build g++ clang libclang-rt-dev googletest
           g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
           wine wine32:i386 wine64 fonts-wine xvfb xdotool x11-apps imagemagick xauth
           clang-format shellcheck python3 git)
+
+# shellcheck source=/dev/null
+release=$( (. /etc/os-release && echo "$ID $VERSION_ID") 2>/dev/null || true)
+arch=$(dpkg --print-architecture)
+if [ "$arch" != amd64 ] || { [ "$release" != "debian 12" ] && [ "$release" != "debian 13" ]; }; then
+  # shellcheck source=/dev/null
+  name=$( (. /etc/os-release && echo "$PRETTY_NAME") 2>/dev/null || echo "no /etc/os-release")
+  echo "bootstrap: found $name on $arch; tested on Debian 12 and 13 (amd64) only, going on"
+fi
 
 missing=()
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
@@ -22,8 +34,21 @@ if [ ${#missing[@]} -gt 0 ] || [ -n "${need_update:-}" ]; then
   [ "$(id -u)" = 0 ] && sudo= || sudo=sudo
   export DEBIAN_FRONTEND=noninteractive
   $sudo apt-get update -qq
-  if [ ${#missing[@]} -gt 0 ]; then
-    $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  # apt-get stops at the first name it does not know: look each one up first so that the error
+  # names them all.
+  unknown=()
+  for p in "${missing[@]}"; do
+    candidate=$(apt-cache policy "$p" 2>/dev/null | sed -n 's/^ *Candidate: //p')
+    [ -n "$candidate" ] && [ "$candidate" != "(none)" ] || unknown+=("$p")
+  done
+  if [ ${#unknown[@]} -gt 0 ]; then
+    echo "bootstrap: not to be had from this system's package sources: ${unknown[*]}" >&2
+    exit 1
+  fi
+  if [ ${#missing[@]} -gt 0 ] &&
+     ! $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null; then
+    echo "bootstrap: apt-get could not install: ${missing[*]}" >&2
+    exit 1
   fi
 fi
 echo "bootstrap: packages ready"

@@ -8,7 +8,13 @@ bash tools/bootstrap.sh
 source tools/wine-env.sh
 ensure_wine_prefix
 cmake --preset win32 >out/configure-win32.log 2>&1 || { cat out/configure-win32.log; exit 1; }
-cmake --build --preset win32 --target tavrik9 tavrikx_sim | grep -v '^\[' || true
+# A failed build ends here with the compiler's messages (without ninja's progress lines), rather
+# than starting an older program or none.
+if ! cmake --build --preset win32 --target tavrik9 tavrikx_sim >out/build-run.log 2>&1; then
+  grep -v '^\[' out/build-run.log >&2
+  echo "the build failed; all of its output is in out/build-run.log" >&2
+  exit 1
+fi
 dist="$repo_root/out/win32/dist"
 # The stand-in library simulates a device only when told where to keep its memory (a Windows path;
 # Wine's drive Z: is the root, and winepath would start Wine before the display is there).
@@ -32,8 +38,24 @@ if window=$(timeout 30 xdotool search --sync --onlyvisible --name "$title"); the
   sleep 1
   import -window root "$screenshot"
   echo "screenshot of the window: $screenshot"
-  xdotool windowclose "$window" 2>/dev/null || true
 else
   echo "the window did not appear within 30 s" >&2
+  window=
 fi
-timeout 10 wait "$program" 2>/dev/null || kill "$program" 2>/dev/null || true
+# Up to 10 s for the program to end, closed as a person would, with Alt+F4 in its focused window
+# (destroying the X window, as xdotool windowclose does, leaves it running). The keys go again each
+# second: Wine may not have made the window active yet when they first arrive. Ended only if it is
+# still there after that.
+for i in $(seq 0 99); do
+  kill -0 "$program" 2>/dev/null || break
+  if [ -n "$window" ] && [ $((i % 10)) = 0 ] &&
+     timeout 2 xdotool windowfocus --sync "$window" 2>/dev/null; then
+    xdotool key alt+F4 || true
+  fi
+  sleep 0.1
+done
+if kill -0 "$program" 2>/dev/null; then
+  echo "the program did not end within 10 s of being closed; ending it" >&2
+  kill "$program" 2>/dev/null || true
+fi
+wait "$program" 2>/dev/null || true

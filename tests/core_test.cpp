@@ -17,7 +17,7 @@ static string Progress;
 
 static void RecordProgress(int, int dataPercent) { Progress += to_string(dataPercent) + " "; }
 
-static vector<uint8_t> Bytes(const ConfigBlock& block) {
+static vector<uint8_t> Bytes(ConfigBlock block) {
   return vector<uint8_t>(block.Bytes, block.Bytes + 512);
 }
 

@@ -33,7 +33,7 @@ static string TextOf(HWND window) {
 static string Screen(HWND window) {
   RECT unit = {0, 0, 4, 8};  // 4 by 8 dialog units in pixels; a plain window leaves it so
   MapDialogRect(window, &unit);
-  auto units = [&](LONG x, LONG y, const char* between) {
+  auto units = [&](LONG x, LONG y, string between) {
     return to_string(MulDiv(x, 4, unit.right)) + between + to_string(MulDiv(y, 8, unit.bottom));
   };
   RECT client;
@@ -146,7 +146,7 @@ static void Answer(HWND window) {
   script.Seen.push_back(Describe(window));
   SetPropA(window, "answered", window);
   SetTimer(window, 0x7E57, 3000, Watchdog);
-  if (!answer.Path.empty()) SetDlgItemTextA(window, 0x47C, answer.Path.c_str());
+  SetDlgItemTextA(window, 0x47C, answer.Path.c_str());  // a file dialog's name
   PostMessageA(window, WM_COMMAND, answer.Button, 0);
 }
 
@@ -184,7 +184,8 @@ static void PressKey(HWND window, UINT key) {
 
 // The program's windows as the modal script records them.
 const string Guard =
-    "The current configuration has changed.\nDo you want to save the changes? "
+    "The current configuration has changed.\n"
+    "Do you want to save the changes? "
     "[&Yes &No Cancel question]";
 const string Saved = "The configuration was successfully saved to the TAVRIK-9 [OK]";
 const string WriteError = "Error while writing to the TAVRIK-9 [OK error]";
@@ -209,8 +210,9 @@ const auto NoWriting = Progress("Writing", "Initializing...");
 // The About box.
 const string About =
     "About TAVRIK-9: 168x56 at 20,20 of TAVRIK-9 Configuration Utility\n"
-    "Static TAVRIK9.exe version 2.7.4\nCopyright (C) 2026 TAVRIK-9\nwww.example.com/tavrik9"
-    " at 4,4 160x28 font -13\n"
+    "Static TAVRIK9.exe version 2.7.4\n"
+    "Copyright (C) 2026 TAVRIK-9\n"
+    "www.example.com/tavrik9 at 4,4 160x28 font -13\n"
     "Button OK at 60,38 48x14 font -13";
 
 // The configurations the lists can show, in list order.
@@ -224,7 +226,7 @@ static void Give(string command) {
       {"New", IDM_NEW},   {"Open", IDM_OPEN},   {"Save", IDM_SAVE},
       {"Exit", IDM_EXIT}, {"About", IDM_ABOUT},
   };
-  if (menu.count(command)) SendMessageA(MainWindow, WM_COMMAND, menu.at(command), 0);
+  if (menu.count(command)) SendMessageA(MainWindow, WM_COMMAND, menu[command], 0);
   if (command == "close box") SendMessageA(MainWindow, WM_CLOSE, 0, 0);
   if (command == "resize") SetWindowPos(MainWindow, nullptr, 0, 0, 900, 600, SWP_NOMOVE);
   if (command == "Save To") PressKey(SaveToButton, VK_RETURN);
@@ -233,10 +235,9 @@ static void Give(string command) {
 
 // A command queued as the main window hears of it, to be handled by whoever takes messages next.
 static void Queue(string command) {
-  if (command == "Save To")
-    PostMessageA(MainWindow, WM_COMMAND, BN_CLICKED << 16, LPARAM(SaveToButton));
-  if (command == "Read From")
-    PostMessageA(MainWindow, WM_COMMAND, BN_CLICKED << 16, LPARAM(ReadFromButton));
+  // A click on a button: its notification, BN_CLICKED, is 0.
+  if (command == "Save To") PostMessageA(MainWindow, WM_COMMAND, 0, LPARAM(SaveToButton));
+  if (command == "Read From") PostMessageA(MainWindow, WM_COMMAND, 0, LPARAM(ReadFromButton));
   if (command == "Open") PostMessageA(MainWindow, WM_COMMAND, IDM_OPEN, 0);
   if (command == "Exit") PostMessageA(MainWindow, WM_COMMAND, IDM_EXIT, 0);
   if (command == "close box") PostMessageA(MainWindow, WM_CLOSE, 0, 0);

@@ -45,16 +45,17 @@ ended() {
   check "exit code" $? 0
 }
 
-# FROM-X FROM-Y TO-X TO-Y EXPECTED: a press on the main window at a point counted from its top-left
-# corner, a move to a point counted from the same corner, a release; then the window's place and
-# size with its frame, "X,Y WxH".
+# FROM-X FROM-Y BY-X BY-Y EXPECTED: a press on the main window's frame at a point counted from its
+# top-left corner (a negative one from its right or bottom), a move by a distance and a release;
+# then where the window stands and the size of its client area, "X,Y WxH".
 drag() {
   eval "$(xdotool search --onlyvisible --name "$title" getwindowgeometry --shell)"
-  xdotool mousemove $((X + $1)) $((Y + $2)) mousedown 1
-  xdotool mousemove $((X + $3)) $((Y + $4)) mouseup 1
+  local x=$((($1 + WIDTH) % WIDTH)) y=$((($2 + HEIGHT) % HEIGHT))
+  xdotool mousemove $((X + x)) $((Y + y)) mousedown 1
+  xdotool mousemove_relative -- "$3" "$4" mouseup 1
   sleep 0.3
   eval "$(xdotool search --onlyvisible --name "$title" getwindowgeometry --shell)"
-  check "drag from $1,$2 to $3,$4" "$X,$Y ${WIDTH}x$HEIGHT" "$5"
+  check "drag from $1,$2 by $3,$4" "$X,$Y $((WIDTH - frame_x))x$((HEIGHT - frame_y))" "$5"
 }
 
 # FILE OFFSET COUNT: the bytes as decimal numbers
@@ -82,22 +83,23 @@ ended $!
 export TAVRIKX_SIM_MEMORY="Z:${work//\//\\}\\device.mem"
 wine TAVRIK9.exe >/dev/null 2>&1 &
 expect "$title"
-# The title bar moves the window to 100,100. Then each edge and corner in turn: the dragged edges
-# follow the pointer to where the client area is 64 i + 85 wide and 48 i + 117 high for the
-# nearest i, a width halfway between two the wider, a height the shorter (the top-left drag). The
-# frame adds 8 by 46.
+# What the frame adds to the client area, 625 by 220 at start. The title bar moves the window to
+# 100,100. Then each edge and corner in turn: the dragged edges follow the pointer to where the
+# client area is 64 i + 85 wide and 48 i + 117 high for the nearest i, a width halfway between two
+# the wider, a height the shorter (the top-left drag); the other edges stay.
 eval "$(xdotool search --onlyvisible --name "$title" getwindowgeometry --shell)"
-drag 300 10 $((400 - X)) $((110 - Y)) "100,100 633x266"
+frame_x=$((WIDTH - 625)) frame_y=$((HEIGHT - 220))
+drag 300 10 $((100 - X)) $((100 - Y)) "100,100 625x220"
 # left, top, right and bottom edges
-drag 1 133 -49 133 "64,100 669x355"
-drag 334 1 334 -47 "64,52 669x403"
-drag 667 200 731 200 "64,52 733x403"
-drag 366 401 366 449 "64,52 733x451"
+drag 1 100 -40 0 "64,100 661x309"
+drag 300 1 0 -40 "64,52 661x357"
+drag -2 150 70 0 "64,52 725x357"
+drag 300 -2 0 50 "64,52 725x405"
 # top-left, top-right, bottom-left and bottom-right corners
-drag 1 1 -31 -23 "0,52 797x451"
-drag 795 1 859 -47 "0,4 861x499"
-drag 1 497 65 545 "64,4 797x547"
-drag 795 545 731 497 "64,4 733x499"
+drag 1 1 -32 -24 "0,52 789x405"
+drag -2 1 60 -40 "0,4 853x453"
+drag 1 -2 60 40 "64,4 789x501"
+drag -2 -2 -60 -40 "64,4 725x453"
 eval "$(xdotool search --onlyvisible --name "$title" getwindowgeometry --shell)"
 xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1 key Tab Down ctrl+n
 # The unsaved-changes question.

@@ -17,6 +17,10 @@ set_wine_window_management N
 # dialog.
 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
 
+# The test programs run their tests shuffled (tests/CMakeLists.txt), all in one order per run.
+export GTEST_RANDOM_SEED=$((RANDOM % 99999 + 1))
+echo "tests shuffled with seed $GTEST_RANDOM_SEED (GTEST_RANDOM_SEED=N repeats an order)"
+
 passed=0 failed=0
 for preset in native win32 win64; do
   echo "=== $preset"

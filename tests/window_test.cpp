@@ -102,7 +102,7 @@ struct ModalAnswer {
 };
 
 struct ModalScript {
-  ModalScript(const vector<ModalAnswer>& answers);
+  ModalScript(vector<ModalAnswer> answers);
   ~ModalScript();
   vector<ModalAnswer> Answers;
   vector<string> Seen;
@@ -162,7 +162,7 @@ static LRESULT CALLBACK OnCbt(int code, WPARAM wParam, LPARAM lParam) {
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-ModalScript::ModalScript(const vector<ModalAnswer>& answers) : Answers(answers) {
+ModalScript::ModalScript(vector<ModalAnswer> answers) : Answers(answers) {
   Running = this;
   Hook = SetWindowsHookExA(WH_CBT, OnCbt, nullptr, GetCurrentThreadId());
 }
@@ -260,21 +260,17 @@ class MainWindowTest : public ::testing::Test {
 
   // What the lists show in list order (baud rate, data bits, stop bits, mode, parity,
   // handshaking), the whole window checked on the way, and what the person meets on leaving by
-  // Exit: "... asks" (the running script cancels the question) or "... closes" (a window that
-  // closes is made anew), or "closed" when the command closed it.
+  // Exit: "... asks" (the running script cancels the question) or "... closes", or "closed" when
+  // the command closed it. The caller makes the window anew.
   string Leave() {
-    string shown;
     FlushEvents(100);  // what the command left queued
-    if (IsWindow(MainWindow)) {
-      for (HWND list : ListTable) shown += TextOf(list) + "|";
-      shown.pop_back();
-      EXPECT_EQ(MainScreen, Screen(MainWindow));
-      Give("Exit");
-      if (IsWindow(MainWindow)) return shown + " asks";
-    }
-    TearDown();
-    SetUp();
-    return shown.empty() ? "closed" : shown + " closes";
+    if (!IsWindow(MainWindow)) return "closed";
+    string shown;
+    for (HWND list : ListTable) shown += TextOf(list) + "|";
+    shown.pop_back();
+    EXPECT_EQ(MainScreen, Screen(MainWindow));
+    Give("Exit");
+    return shown + (IsWindow(MainWindow) ? " asks" : " closes");
   }
   SimulatedDevice Device;
   string File = Device.MemoryPath + ".tvk";

@@ -13,13 +13,14 @@ packages=(cmake ninja-build g++ clang libclang-rt-dev googletest
           wine wine32:i386 wine64 fonts-wine xvfb xdotool x11-apps imagemagick xauth
           clang-format shellcheck python3 git)
 
+# "ID VERSION_ID|PRETTY_NAME" of this system.
 # shellcheck source=/dev/null
-release=$( (. /etc/os-release && echo "$ID $VERSION_ID") 2>/dev/null || true)
+os=$( (. /etc/os-release && echo "$ID $VERSION_ID|$PRETTY_NAME") 2>/dev/null ||
+  echo "|no /etc/os-release")
 arch=$(dpkg --print-architecture)
+release=${os%%|*}
 if [ "$arch" != amd64 ] || { [ "$release" != "debian 12" ] && [ "$release" != "debian 13" ]; }; then
-  # shellcheck source=/dev/null
-  name=$( (. /etc/os-release && echo "$PRETTY_NAME") 2>/dev/null || echo "no /etc/os-release")
-  echo "bootstrap: found $name on $arch; tested on Debian 12 and 13 (amd64) only, going on"
+  echo "bootstrap: found ${os#*|} on $arch; tested on Debian 12 and 13 (amd64) only, going on"
 fi
 
 missing=()

@@ -45,16 +45,19 @@ ended() {
   check "exit code" $? 0
 }
 
+# The main window's place and outer size into X, Y, WIDTH and HEIGHT.
+geometry() { eval "$(xdotool search --onlyvisible --name "$title" getwindowgeometry --shell)"; }
+
 # FROM-X FROM-Y BY-X BY-Y EXPECTED: a press on the main window's frame at a point counted from its
 # top-left corner (a negative one from its right or bottom), a move by a distance and a release;
 # then where the window stands and the size of its client area, "X,Y WxH".
 drag() {
-  eval "$(xdotool search --onlyvisible --name "$title" getwindowgeometry --shell)"
+  geometry
   local x=$((($1 + WIDTH) % WIDTH)) y=$((($2 + HEIGHT) % HEIGHT))
   xdotool mousemove $((X + x)) $((Y + y)) mousedown 1
   xdotool mousemove_relative -- "$3" "$4" mouseup 1
   sleep 0.3
-  eval "$(xdotool search --onlyvisible --name "$title" getwindowgeometry --shell)"
+  geometry
   check "drag from $1,$2 by $3,$4" "$X,$Y $((WIDTH - frame_x))x$((HEIGHT - frame_y))" "$5"
 }
 
@@ -87,7 +90,7 @@ expect "$title"
 # 100,100. Then each edge and corner in turn: the dragged edges follow the pointer to where the
 # client area is 64 i + 85 wide and 48 i + 117 high for the nearest i, a width halfway between two
 # the wider, a height the shorter (the top-left drag); the other edges stay.
-eval "$(xdotool search --onlyvisible --name "$title" getwindowgeometry --shell)"
+geometry
 frame_x=$((WIDTH - 625)) frame_y=$((HEIGHT - 220))
 drag 300 10 $((100 - X)) $((100 - Y)) "100,100 625x220"
 # left, top, right and bottom edges
@@ -100,7 +103,7 @@ drag 1 1 -32 -24 "0,52 789x405"
 drag -2 1 60 -40 "0,4 853x453"
 drag 1 -2 60 40 "64,4 789x501"
 drag -2 -2 -60 -40 "64,4 725x453"
-eval "$(xdotool search --onlyvisible --name "$title" getwindowgeometry --shell)"
+geometry
 xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1 key Tab Down ctrl+n
 # The unsaved-changes question.
 expect "$title|$title" Escape

@@ -5,10 +5,15 @@ set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 bash tools/bootstrap.sh >/dev/null || exit 1
 source tools/wine-env.sh
-ensure_wine_prefix
-cmake --preset win32 >out/configure-win32.log 2>&1 || { cat out/configure-win32.log; exit 1; }
+ensure_wine_prefix || exit 1
+probe_win32 || exit 1
+# The product is the 32-bit program; where 32-bit code cannot run, its 64-bit twin is measured.
+preset=win32
+[ "$win32_runs" = yes ] || preset=win64
+echo "bench: the $preset build"
+cmake --preset $preset >out/configure-$preset.log 2>&1 || { cat out/configure-$preset.log; exit 1; }
 targets=(tavrik9 tavrikx_sim bench bare_window)
-cmake --build --preset win32 --target "${targets[@]}" >out/bench-build.log 2>&1 ||
+cmake --build --preset $preset --target "${targets[@]}" >out/bench-build.log 2>&1 ||
   { tail -n 40 out/bench-build.log; exit 1; }
 
 start_display || exit 1
@@ -18,10 +23,10 @@ wineserver -p >/dev/null 2>&1  # not on our output: a server started here outliv
 wine wineboot >/dev/null 2>&1
 set_wine_window_management N  # else each hidden window waits 2 s for a window manager
 
-build="$repo_root/out/win32"
-program=$(winepath -w "$build/dist/TAVRIK9.exe" 2>/dev/null)
-library=$(winepath -w "$build/dist/TAVRIKX.dll" 2>/dev/null)
-bare=$(winepath -w "$build/bin/bare_window.exe" 2>/dev/null)
+build="$repo_root/out/$preset"
+program=$(windows_path "$build/dist/TAVRIK9.exe")
+library=$(windows_path "$build/dist/TAVRIKX.dll")
+bare=$(windows_path "$build/bin/bare_window.exe")
 # Output through files: Wine's helper processes may hold a pipe open after the program has ended.
 output=$(mktemp) errors=$(mktemp)
 wine "$build/bin/bench.exe" "$program" "$library" "$bare" >"$output" 2>"$errors"

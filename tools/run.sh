@@ -7,18 +7,23 @@ cd "$(dirname "$0")/.."
 bash tools/bootstrap.sh
 source tools/wine-env.sh
 ensure_wine_prefix
-cmake --preset win32 >out/configure-win32.log 2>&1 || { cat out/configure-win32.log; exit 1; }
+probe_win32
+# The product is the 32-bit program; where 32-bit code cannot run, its 64-bit twin on the 64-bit
+# stand-in.
+preset=win32
+[ "$win32_runs" = yes ] || preset=win64
+cmake --preset $preset >out/configure-$preset.log 2>&1 || { cat out/configure-$preset.log; exit 1; }
 # A failed build ends here with the compiler's messages (without ninja's progress lines), rather
 # than starting an older program or none.
-if ! cmake --build --preset win32 --target tavrik9 tavrikx_sim >out/build-run.log 2>&1; then
+if ! cmake --build --preset $preset --target tavrik9 tavrikx_sim >out/build-run.log 2>&1; then
   grep -v '^\[' out/build-run.log >&2
   echo "the build failed; all of its output is in out/build-run.log" >&2
   exit 1
 fi
-dist="$repo_root/out/win32/dist"
-# The stand-in library simulates a device only when told where to keep its memory (a Windows path;
-# Wine's drive Z: is the root, and winepath would start Wine before the display is there).
-export TAVRIKX_SIM_MEMORY="Z:${dist//\//\\}\\TAVRIKX.mem"
+dist="$repo_root/out/$preset/dist"
+# The stand-in library simulates a device only when told where to keep its memory.
+TAVRIKX_SIM_MEMORY=$(windows_path "$dist/TAVRIKX.mem")
+export TAVRIKX_SIM_MEMORY
 echo "program: $dist/TAVRIK9.exe (the simulated device keeps its memory in $dist/TAVRIKX.mem)"
 
 if [ -n "${DISPLAY:-}" ]; then

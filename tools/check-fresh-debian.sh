@@ -123,11 +123,14 @@ else
   say "the committed HEAD $head of $repo"
 fi
 
-# A root login's environment, without DISPLAY.
+# A root login's environment, without DISPLAY; TAVRIK9_64BIT_ONLY passes through.
+environment=(HOME=/root USER=root LOGNAME=root SHELL=/bin/bash TERM=dumb
+             PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin)
+if [ -n "${TAVRIK9_64BIT_ONLY:-}" ]; then
+  environment+=("TAVRIK9_64BIT_ONLY=$TAVRIK9_64BIT_ONLY")
+fi
 inside() {
-  chroot "$root" /usr/bin/env -i HOME=/root USER=root LOGNAME=root SHELL=/bin/bash TERM=dumb \
-    PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-    /bin/bash -c "cd /root/tavrik9 && $1"
+  chroot "$root" /usr/bin/env -i "${environment[@]}" /bin/bash -c "cd /root/tavrik9 && $1"
 }
 
 status=0
@@ -140,6 +143,9 @@ for command in "bash tools/run.sh" "bash tools/test.sh"; do
   wait $!
   result=$?
   say "$command: exit status $result after $((SECONDS - start)) s"
+  # Which road it took, and what it said it did.
+  grep -E '^(wine: |program:|screenshot|not run:|total:)' "$log" |
+    sed 's/^/  > /'
   if [ $result != 0 ]; then
     tail -n 15 "$log" | sed 's/^/  | /'
     status=1

@@ -78,7 +78,7 @@ cp "$1/TAVRIK9.exe" "$1/TAVRIKX.dll" "$work/"
 cd "$work" || exit 1
 
 # With the stand-in library beside it but no simulation asked for: no device, no main window.
-TAVRIKX_SIM_MEMORY= wine TAVRIK9.exe &>/dev/null &
+TAVRIKX_SIM_MEMORY='' wine TAVRIK9.exe &>/dev/null &
 program=$!
 # Only the box that says no device was detected.
 expect "$title" Return

@@ -103,7 +103,7 @@ struct ModalAnswer {
 
 struct ModalScript {
   ModalScript(vector<ModalAnswer> answers);
-  ~ModalScript();
+  ~ModalScript() { UnhookWindowsHookEx(Hook); }
   vector<ModalAnswer> Answers;
   vector<string> Seen;
   size_t Answered = 0;
@@ -166,8 +166,6 @@ ModalScript::ModalScript(vector<ModalAnswer> answers) : Answers(answers) {
   Running = this;
   Hook = SetWindowsHookExA(WH_CBT, OnCbt, nullptr, GetCurrentThreadId());
 }
-
-ModalScript::~ModalScript() { UnhookWindowsHookEx(Hook); }
 
 // Handles this thread's messages for ms milliseconds.
 static void FlushEvents(int ms) {

@@ -1,7 +1,8 @@
 # shellcheck shell=bash
 # Sourced by the run, test and bench scripts: the build's own Wine prefix and an X display.
+# TAVRIK9_WINEPREFIX names another prefix of the build's (the release check's emulated one).
 repo_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-export WINEPREFIX="$repo_root/out/wineprefix"
+export WINEPREFIX="${TAVRIK9_WINEPREFIX:-$repo_root/out/wineprefix}"
 export WINEARCH=win64
 export WINEDEBUG=-all
 # No Mono or Gecko install prompts: the program needs neither.
@@ -57,8 +58,15 @@ start_display() {
     Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
     started_xvfb_pid=$!
     export DISPLAY=":$n"
-    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && return 0; sleep 0.1; done
-    kill "$started_xvfb_pid" 2>/dev/null; started_xvfb_pid=
+    # An Xvfb that ends at once found the number taken where this /tmp does not show it (another
+    # chroot's server, through the abstract socket): the next number then.
+    for _ in $(seq 50); do
+      [ -e "/tmp/.X11-unix/X$n" ] && return 0
+      kill -0 "$started_xvfb_pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill "$started_xvfb_pid" 2>/dev/null || true
+    started_xvfb_pid=
     unset DISPLAY
   done
   echo "could not start Xvfb" >&2; return 1

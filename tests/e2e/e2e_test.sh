@@ -9,34 +9,37 @@ set -u
 # The build's own Wine prefix.
 source "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine-env.sh"
 work=$(mktemp -d)
-passed=0
-failed=0
+passed=0 failed=0
 tries=$((${E2E_WAIT:-10} * 10))
 trap 'rm -rf "$work"; echo "$passed passed, $failed failed"' EXIT
 # The title of the main window and of every message box.
-title='TAVRIK-9 Configuration Utility'
+title="TAVRIK-9 Configuration Utility"
 
 # WHAT GOT EXPECTED: one check, counted; a failed one returns 1.
 check() {
-  [ "$2" == "$3" ] && passed=$((passed + 1)) && return
+  [ "$2" = "$3" ] && passed=$((passed + 1)) && return
   failed=$((failed + 1))
   echo "FAIL $1: got '$2', expected '$3'"
   return 1
 }
 
 # TITLES [KEY...]: waits for the titles of the visible windows (sorted, '|' between them, nothing
-# once the program has ended), then types the keys. Other windows, or none, end the test.
+# once the program has ended) and for the program to be idle, its CPU time still for a tenth of a
+# second (a window goes from the screen before the program is done with it), then types the keys.
+# Other windows, or none, end the test.
 expect() {
   for _ in $(seq "$tries"); do
     got=$(xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | sort | paste -sd'|')
-    [ "$got" == "$1" ] && break
-    kill -0 "$program" || break
+    kill -0 "$program" 2>/dev/null || break
+    busy=$(cat "/proc/$program/stat")
+    [ "$got" = "$1" ] && [ "$busy" = "$was" ] && break
+    was=$busy
     sleep 0.1
   done
   check "windows" "$got" "$1" || exit 1
   # The main window alone: a click on its background gives it the keys again after a dialog.
   [ "$1" != "$title" ] || xdotool click 1
-  [ $# -lt 2 ] || xdotool key "${@:2}"
+  [ -z "${2:-}" ] || xdotool key "${@:2}"
 }
 
 # The program's windows go, and it ends with exit code 0.
@@ -55,25 +58,23 @@ geometry() { eval "$(xdotool search --onlyvisible --name "$title" getwindowgeome
 # then where the window stands and the size of its client area, "X,Y WxH", once it is so.
 drag() {
   geometry
-  local x=$((($1 + WIDTH) % WIDTH)) y=$((($2 + HEIGHT) % HEIGHT))
-  xdotool mousemove $((X + x)) $((Y + y)) mousedown 1
+  local x=$((X + ($1 + WIDTH) % WIDTH)) y=$((Y + ($2 + HEIGHT) % HEIGHT))
+  xdotool mousemove $x $y mousedown 1
   xdotool mousemove_relative -- "$3" "$4" mouseup 1
   for _ in $(seq "$tries"); do
     geometry
     got="$X,$Y $((WIDTH - frame_x))x$((HEIGHT - frame_y))"
-    [ "$got" == "$5" ] && break
+    [ "$got" = "$5" ] && break
     sleep 0.1
   done
   check "drag from $1,$2 by $3,$4" "$got" "$5"
 }
 
 # FILE OFFSET COUNT: the bytes as decimal numbers
-bytes() {
-  od -An -tu1 -v -j"$2" -N"$3" "$1" | xargs
-}
+bytes() { od -An -tu1 -j"$2" -N"$3" "$1" | xargs; }
 
 # The file dialogs start in the program's own folder, not in one a run before this left behind.
-wine reg delete 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\ComDlg32' /f &>/dev/null
+wine reg delete "HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\ComDlg32" /f &>/dev/null
 cp "$1/TAVRIK9.exe" "$1/TAVRIKX.dll" "$work/"
 cd "$work" || exit 1
 

@@ -1,17 +1,17 @@
 #!/usr/bin/env bash
-# Tries the README's two commands on a fresh Debian: makes a minimal RELEASE (bookworm or trixie)
-# with debootstrap in a temporary folder, from the mirror this machine's apt already uses, clones
-# the committed HEAD of this repository into it and runs there, as root from the clone's root and
-# with no display, `bash tools/run.sh` and then `bash tools/test.sh`. Prints each one's wall time
-# and exit status and keeps its output in a log under /tmp. Whatever happens, interrupted too, it
-# ends what it started in there, unmounts and removes what it made. Needs root; downloads close
-# to a gigabyte. Not part of the test command.
+# Tries the README's commands on a fresh Debian: makes a minimal RELEASE (bookworm or trixie) with
+# debootstrap in a temporary folder, from the mirror this machine's apt already uses, clones the
+# committed HEAD of this repository into it and runs there, as root from the clone's root and with
+# no display, `bash tools/run.sh`, `bash tools/test.sh` and `bash tools/check-release.sh`. Prints
+# each one's wall time, exit status and closing lines and keeps its output in a log under /tmp.
+# Whatever happens, interrupted too, it ends what it started in there, unmounts and removes what it
+# made. Needs root; downloads close to a gigabyte. Not part of the test command.
 #
 #   bash tools/check-fresh-debian.sh [--worktree] RELEASE
 #
 # --worktree: the work tree as it is, tracked and untracked files but not out/, over the clone of
 # HEAD, to try changes before they are committed.
-# Exit status 0 only when both commands passed.
+# Exit status 0 only when all three commands passed.
 set -uo pipefail
 
 worktree=
@@ -136,7 +136,7 @@ inside() {
 }
 
 status=0
-for command in "bash tools/run.sh" "bash tools/test.sh"; do
+for command in "bash tools/run.sh" "bash tools/test.sh" "bash tools/check-release.sh"; do
   log=$logs-$(basename "${command#* }" .sh).log
   say "$command (log $log)"
   start=$SECONDS
@@ -146,7 +146,7 @@ for command in "bash tools/run.sh" "bash tools/test.sh"; do
   result=$?
   say "$command: exit status $result after $((SECONDS - start)) s"
   # Which road it took, and what it said it did.
-  grep -E '^(wine: |program:|screenshot|not run:|total:)' "$log" |
+  grep -E '^(wine: |program:|screenshot|not run:|total:|release check:)' "$log" |
     sed 's/^/  > /'
   if [ $result != 0 ]; then
     tail -n 15 "$log" | sed 's/^/  | /'

@@ -53,7 +53,8 @@ wait_s=10
 if [ "$win32_runs" = no ]; then
   if ! dpkg-query -W -f='${Status}' qemu-user 2>/dev/null | grep -q 'install ok installed'; then
     # Without its recommended qemu-user-binfmt, which would register it for good.
-    $sudo apt-get install -y -qq --no-install-recommends qemu-user >/dev/null || exit 1
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+      qemu-user >/dev/null || exit 1
   fi
   if [ ! -e "$binfmt/register" ]; then
     $sudo mount -t binfmt_misc binfmt_misc "$binfmt" || exit 1

@@ -8,8 +8,7 @@ source tools/wine-env.sh
 ensure_wine_prefix || exit 1
 probe_win32 || exit 1
 # The product is the 32-bit program; where 32-bit code cannot run, its 64-bit twin is measured.
-preset=win32
-[ "$win32_runs" = yes ] || preset=win64
+preset=$product_preset
 echo "bench: the $preset build"
 cmake --preset $preset >out/configure-$preset.log 2>&1 || { cat out/configure-$preset.log; exit 1; }
 targets=(tavrik9 tavrikx_sim bench bare_window)

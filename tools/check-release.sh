@@ -77,10 +77,7 @@ if [ "$win32_runs" = no ]; then
   ensure_wine_prefix || exit 1
 fi
 start_display || exit 1
-wineserver -p >/dev/null 2>&1
-wine wineboot >/dev/null 2>&1
-set_wine_window_management N
-wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+start_wine_session
 
 E2E_WAIT=$wait_s bash tests/e2e/e2e_test.sh "$unpacked"
 status=$?

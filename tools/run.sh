@@ -10,8 +10,7 @@ ensure_wine_prefix
 probe_win32
 # The product is the 32-bit program; where 32-bit code cannot run, its 64-bit twin on the 64-bit
 # stand-in.
-preset=win32
-[ "$win32_runs" = yes ] || preset=win64
+preset=$product_preset
 cmake --preset $preset >out/configure-$preset.log 2>&1 || { cat out/configure-$preset.log; exit 1; }
 # A failed build ends here with the compiler's messages (without ninja's progress lines), rather
 # than starting an older program or none.

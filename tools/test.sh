@@ -12,12 +12,7 @@ ensure_wine_prefix || exit 1
 start_display || exit 1
 trap stop_display EXIT
 # One server for the whole run: Wine starts fast after the first program.
-wineserver -p >/dev/null 2>&1
-wine wineboot >/dev/null 2>&1  # start its services now, away from CTest's pipes
-set_wine_window_management N
-# A crash ends the program with a backtrace instead of waiting for someone to close Wine's crash
-# dialog.
-wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+start_wine_session
 probe_win32 || exit 1
 
 # The test programs run their tests shuffled (tests/CMakeLists.txt), all in one order per run.

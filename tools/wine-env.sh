@@ -80,6 +80,17 @@ stop_display() {
   fi
 }
 
+# One Wine server for the caller's whole run, its services started now (away from CTest's pipes and
+# the caller's output: a server started here outlives the script), windows left to no window
+# manager, and a crash ending the program with a backtrace instead of waiting for someone to close
+# Wine's crash dialog. Needs the display.
+start_wine_session() {
+  wineserver -p >/dev/null 2>&1
+  wine wineboot >/dev/null 2>&1
+  set_wine_window_management N
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+}
+
 # Y or N. Wine hands its windows to the X window manager ("managed") and, when one is hidden, waits
 # up to 2 s for the manager to confirm. Xvfb runs without a window manager, so there the windows
 # are left unmanaged; on a desktop the manager draws their frames.
@@ -88,14 +99,17 @@ set_wine_window_management() {
 }
 
 # Whether this machine runs 32-bit Windows programs, found by starting one under Wine: the kernel
-# may run no 32-bit code at all. Sets win32_runs to yes or no (and win32_why) and prints one line
-# saying which and why. TAVRIK9_64BIT_ONLY=1 takes the 64-bit road on purpose. Where the 32-bit
-# Wine fails on a machine that does run 32-bit code, Wine is broken: an error, not the 64-bit road.
-# shellcheck disable=SC2034  # win32_runs and win32_why are read by the scripts that source this
+# may run no 32-bit code at all. Sets win32_runs to yes or no (and win32_why), and product_preset
+# to the preset whose program runs here (win32, the product, or its 64-bit twin win64), and prints
+# one line saying which and why. TAVRIK9_64BIT_ONLY=1 takes the 64-bit road on purpose. Where the
+# 32-bit Wine fails on a machine that does run 32-bit code, Wine is broken: an error, not the 64-bit
+# road.
+# shellcheck disable=SC2034  # read by the scripts that source this
 probe_win32() {
   local probe=$repo_root/out/probe32.exe said
   if [ "${TAVRIK9_64BIT_ONLY:-}" = 1 ]; then
     win32_runs=no
+    product_preset=win64
     win32_why="TAVRIK9_64BIT_ONLY=1 takes the 64-bit road"
     echo "wine: $win32_why: the 64-bit build stands in for the 32-bit one"
     return 0
@@ -106,6 +120,7 @@ probe_win32() {
   said=$(wine "$probe" 2>&1) || status=$?
   if [ $status = 32 ]; then
     win32_runs=yes
+    product_preset=win32
     echo "wine: this machine runs 32-bit Windows programs: the 32-bit build runs"
     return 0
   fi
@@ -120,6 +135,7 @@ probe_win32() {
     return 1
   fi
   win32_runs=no
+  product_preset=win64
   win32_why="this machine runs no 32-bit code (${refused##*: })"
   echo "wine: $win32_why: the 64-bit build stands in for the 32-bit one"
 }

@@ -81,6 +81,13 @@ start_wine_session
 
 E2E_WAIT=$wait_s bash tests/e2e/e2e_test.sh "$unpacked"
 status=$?
+# Under emulation a key now and then still reaches a dialog's code after its window has gone: one
+# more try, said as such; a fault of the program fails both.
+if [ $status != 0 ] && [ "$road" != natively ]; then
+  echo "release check: the emulated run failed (above); trying it once more"
+  E2E_WAIT=$wait_s bash tests/e2e/e2e_test.sh "$unpacked"
+  status=$?
+fi
 echo "release check: the 32-bit program from the archive ran $road"
 echo "release check: wall time $((SECONDS - start)) s"
 if [ $status = 0 ]; then
